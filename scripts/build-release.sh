@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds the optimised program, the command-line tool and the benchmarks.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVXM_BUILD_TESTS=OFF >/dev/null
+cmake --build build/release
