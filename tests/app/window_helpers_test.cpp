@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "app/ansi_text.h"
+#include "app/error_report.h"
+#include "app/platform_info.h"
+
+namespace {
+
+struct PunctuationCase {
+    const char* name;
+    const char* message;
+    const char* shown;
+};
+
+class ErrorReportText : public testing::TestWithParam<PunctuationCase> {};
+
+TEST_P(ErrorReportText, AppendsFullStopOnlyAfterCodesAboveIt) {
+    EXPECT_EQ(punctuateErrorText(QString::fromUtf8(GetParam().message)),
+              QString::fromUtf8(GetParam().shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, ErrorReportText,
+    testing::Values(PunctuationCase{"Letter", "Cannot create file", "Cannot create file."},
+                    PunctuationCase{"Digit", "Error 5", "Error 5."},
+                    PunctuationCase{"Exclamation", "Failed!", "Failed!"},
+                    PunctuationCase{"FullStop", "Done.", "Done."},
+                    PunctuationCase{"Slash", "in /tmp/", "in /tmp/."},
+                    PunctuationCase{"Quote", "file \"a\"", "file \"a\""},
+                    PunctuationCase{"Hyphen", "range -", "range -"},
+                    PunctuationCase{"NonAscii", "Gerät", "Gerät."},
+                    PunctuationCase{"Empty", "", ""}),
+    [](const testing::TestParamInfo<PunctuationCase>& p) { return p.param.name; });
+
+TEST(PlatformInfo, SixtyFourBitMachinesGiveX64) {
+    struct Row {
+        const char* machine;
+        bool is64;
+    };
+    for (const Row& row :
+         {Row{"x86_64", true}, Row{"aarch64", true}, Row{"arm64", true}, Row{"ppc64le", true},
+          Row{"riscv64", true}, Row{"s390x", true}, Row{"i686", false}, Row{"i386", false},
+          Row{"armv7l", false}, Row{"", false}}) {
+        EXPECT_EQ(is64BitMachineName(row.machine), row.is64) << row.machine;
+    }
+    EXPECT_STREQ(platformCaptionSuffix(true), "(x64)");
+    EXPECT_STREQ(platformCaptionSuffix(false), "(x86)");
+}
+
+TEST(AnsiText, CodePageBytesSurviveTheWidgetsRoundTrip) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    const QString shown = ansiToQString(all);
+    EXPECT_EQ(shown.at(0x80 - 1), QChar(0x20AC));  // euro sign
+    EXPECT_EQ(shown.at(0xB5 - 1), QChar(0xB5));    // micro sign
+    EXPECT_EQ(qStringToAnsi(shown), all);
+    EXPECT_EQ(qStringToAnsi(QStringLiteral("Ω")), "?");
+}
+
+}  // namespace
