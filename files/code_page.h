@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+/// The code page 1252 byte of a Unicode code point, or '?' when the code page has none.
+char codePointToCp1252(std::uint32_t codePoint);
+
+/// True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+/// Converts well-formed UTF-8 to code page 1252 bytes; characters without a byte become '?'.
+/// Ill-formed sequences also become '?'.
+std::string utf8ToCp1252(std::string_view utf8);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+/// How the window shows the outcome of a file command.
+enum class FileMessageKind {
+    None,         ///< nothing is shown (a successful load)
+    Information,  ///< message box captioned "Information", information icon, OK
+    Error,        ///< message box captioned "Error", error icon, OK
+    GeneralError  ///< the application's general error report (a failed XML save)
+};
+
+/// The outcome of a save or load, carrying the exact text the window shows.
+struct FileResult {
+    bool ok = false;
+    FileMessageKind kind = FileMessageKind::None;
+    std::string message;   ///< the text to show; empty when kind is None
+    std::string caption;   ///< "Information", "Error", or empty
+    std::size_t line = 0;  ///< a failed text load: the failing line, counted from 1
+    std::string reason;    ///< what went wrong, for logs and the command-line tool; not shown
+};
+
+/// True when the name's extension is exactly ".xml" (byte for byte): the extension runs from the
+/// last dot to the end, provided no folder separator ('\\', ':' or '/') follows that dot.
+bool hasXmlExtension(std::string_view fileName);
+
+/// "Save table to specified file: <name> Scuss!" (Information).
+FileResult saveSucceeded(const std::string& fileName);
+/// "Failed to Load File!" (Error), with the line and reason for diagnostics.
+FileResult loadFailed(std::size_t line, std::string reason);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+/// Collects output bytes and hands them to a drain in chunks of about 1 MiB, so that writers
+/// need not hold a whole file in memory. Without a drain everything stays in bytes().
+class OutputBuffer {
+public:
+    using Drain = std::function<bool(std::string_view chunk)>;  ///< false: the write failed
+
+    explicit OutputBuffer(Drain drain = {});
+    void append(std::string_view bytes) {
+        m_bytes.append(bytes);
+        if (m_drain && m_bytes.size() >= kChunkBytes) flush();
+    }
+    void push(char byte) {
+        m_bytes.push_back(byte);
+        if (m_drain && m_bytes.size() >= kChunkBytes) flush();
+    }
+    /// Hands the pending bytes to the drain; false once any drain call failed.
+    bool flush();
+    bool failed() const { return m_failed; }
+    std::string& bytes() { return m_bytes; }
+
+private:
+    static constexpr std::size_t kChunkBytes = std::size_t{1} << 20;
+    Drain m_drain;
+    std::string m_bytes;
+    bool m_failed = false;
+};
+
+/// Writes a file so that a failure never destroys the earlier file of that name: the bytes go
+/// to a new temporary file in the same folder, which then replaces the target by a rename.
+/// On failure the temporary file is removed and the target is left as it was.
+/// Returns std::nullopt on success, else the platform's reason (e.g. "Permission denied").
+std::optional<std::string> writeFileReplacing(
+    const std::string& fileName, const std::function<bool(OutputBuffer& out)>& produce);
+
+/// Reads a whole file; std::nullopt with `reason` set when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::string& fileName, std::string& reason);

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+/// The fields of a log record, in table order; the data files rely on this order.
+enum class LogField : std::uint8_t { No, Time, DcAc, Value, Unit, Auto, NVal };
+
+inline constexpr std::size_t kLogFieldCount = 7;
+inline constexpr std::array<LogField, kLogFieldCount> kLogFields = {
+    LogField::No,   LogField::Time, LogField::DcAc, LogField::Value,
+    LogField::Unit, LogField::Auto, LogField::NVal};
+/// Texts longer than this are stored cut to their first kLogTextWidth bytes.
+inline constexpr std::size_t kLogTextWidth = 20;
+/// Row state of a record added since the table was created or last emptied.
+inline constexpr std::uint8_t kRowStateInserted = 4;
+
+/// "No", "Time", "DC/AC", "Value", "Unit", "Auto", "NVal".
+std::string_view logFieldName(LogField field);
+/// No and NVal hold 32-bit integers; the five others hold texts.
+bool isIntegerField(LogField field);
+/// Field lookup by name without regard to ASCII letter case ("AUTO" and "auto" reach Auto).
+std::optional<LogField> findLogField(std::string_view name);
+
+/// One entry of the change list the XML data file carries: (position from 1, 0, 4) for an append.
+using ChangeTriple = std::array<std::uint32_t, 3>;
+
+/// One record as plain data. A field without value is std::nullopt. Texts are 8-bit code-page
+/// bytes.
+struct LogRecord {
+    std::optional<std::int32_t> No;
+    std::optional<std::string> Time;
+    std::optional<std::string> DcAc;
+    std::optional<std::string> Value;
+    std::optional<std::string> Unit;
+    std::optional<std::string> Auto;
+    std::optional<std::int32_t> NVal;
+    std::uint8_t RowState = kRowStateInserted;
+
+    /// The text member of a text field; `field` must not be No or NVal.
+    std::optional<std::string>& text(LogField field);
+    const std::optional<std::string>& text(LogField field) const;
+    /// The integer member of No or NVal; `field` must be one of them.
+    std::optional<std::int32_t>& integer(LogField field);
+    const std::optional<std::int32_t>& integer(LogField field) const;
+
+    bool operator==(const LogRecord&) const = default;
+};
+
+/// Tells a view (the grid's model) what changed. Called after the change, on the thread that
+/// changed the table; a view keeps its own row count and moves it on in these calls.
+struct LogTableObserver {
+    /// Rows [first, first + count) were appended.
+    std::function<void(std::size_t first, std::size_t count)> rowsAppended;
+    /// The content was replaced: emptied, or emptied and then reloaded.
+    std::function<void()> reset;
+};
+
+/// The log table `cds1`: the seven fields with nulls, the row states and the change list.
+/// Rows are compact (interned texts, a few bytes per row) so that millions fit, and an append
+/// takes constant time. Single-threaded: the GUI thread owns it.
+class LogTable {
+public:
+    LogTable();
+    ~LogTable();
+    LogTable(const LogTable&) = delete;
+    LogTable& operator=(const LogTable&) = delete;
+
+    std::size_t rowCount() const { return m_rowCount; }
+    bool empty() const { return m_rowCount == 0; }
+
+    /// Appends a record at the end; texts are cut to kLogTextWidth bytes; the row keeps
+    /// `record.RowState`. Adds the change triple (new position, 0, 4).
+    void append(const LogRecord& record);
+    /// Empties the table and the change list and frees the text pool. Views returned by text()
+    /// become invalid.
+    void clear();
+    /// Replaces the change list (an XML load); appends after this add their triples behind it.
+    void replaceChangeList(std::vector<ChangeTriple> list);
+
+    /// Field reading. `row` must be below rowCount(). A text view stays valid until clear().
+    std::optional<std::int32_t> integer(std::size_t row, LogField field) const;
+    std::optional<std::int32_t> No(std::size_t row) const { return integer(row, LogField::No); }
+    std::optional<std::string_view> text(std::size_t row, LogField field) const;
+    /// A field as the grid shows it: integers in decimal, a field without value as "".
+    std::string displayText(std::size_t row, LogField field) const;
+    std::uint8_t rowState(std::size_t row) const;
+    LogRecord record(std::size_t row) const;
+
+    /// The change list: the list given to replaceChangeList (as it came), followed by one
+    /// triple per row appended since.
+    std::size_t changeCount() const;
+    ChangeTriple change(std::size_t index) const;
+    std::vector<ChangeTriple> changeList() const;
+
+    void setObserver(LogTableObserver observer);
+    /// While an update runs (calls nest), appends are reported once, when the outermost ends.
+    void beginUpdate();
+    void endUpdate();
+
+    /// Distinct texts held by the pool (for diagnostics and benchmarks).
+    std::size_t pooledTextCount() const { return m_pool.size(); }
+
+private:
+    struct Row {
+        std::int32_t no;
+        std::uint32_t text[5];  // pool ids of Time, DC/AC, Value, Unit, Auto
+        std::uint8_t state;
+        std::uint8_t nulls;  // bit i set: field i of kLogFields has no value
+    };
+    static constexpr std::size_t kChunkShift = 16;
+    static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkShift;
+
+    const Row& rowAt(std::size_t row) const;
+    std::uint32_t intern(std::string_view text);
+    void notifyAppended();
+
+    std::vector<std::unique_ptr<Row[]>> m_chunks;
+    std::size_t m_rowCount = 0;
+    std::deque<std::string> m_pool;
+    std::unordered_map<std::string_view, std::uint32_t> m_poolIndex;
+    std::vector<std::int32_t> m_nval;  // empty until a row carries an NVal, then one per row
+    std::vector<ChangeTriple> m_givenChanges;
+    std::size_t m_derivedFrom = 0;  // rows from here on contribute (position, 0, 4)
+    LogTableObserver m_observer;
+    int m_updateDepth = 0;
+    std::size_t m_unreportedFrom = 0;
+};
+
+/// Runs a LogTable update for the lifetime of the guard.
+class LogTableUpdate {
+public:
+    explicit LogTableUpdate(LogTable& table) : m_table(table) { m_table.beginUpdate(); }
+    ~LogTableUpdate() { m_table.endUpdate(); }
+    LogTableUpdate(const LogTableUpdate&) = delete;
+    LogTableUpdate& operator=(const LogTableUpdate&) = delete;
+
+private:
+    LogTable& m_table;
+};
