@@ -1,0 +1,222 @@
+#include "files/text_file.h"
+
+#include <array>
+#include <charconv>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr std::array<LogField, 5> kWrittenTexts = {LogField::Time, LogField::DcAc, LogField::Value,
+                                                   LogField::Unit, LogField::Auto};
+
+bool isTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+// Byte 0 never reaches the tokenizer: it ends the text.
+bool isSeparator(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && isTrimmed(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isTrimmed(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A quoted token starting at text[0] == '"'. Returns the token and sets `used` to the number of
+// characters consumed. Without a closing quote the token is the rest of the line minus its
+// last character.
+std::string unquote(std::string_view text, std::size_t& used) {
+    std::string token;
+    std::size_t i = 1;
+    while (i < text.size()) {
+        if (text[i] == '"') {
+            if (i + 1 < text.size() && text[i + 1] == '"') {
+                token.push_back('"');
+                i += 2;
+                continue;
+            }
+            used = i + 1;
+            return token;
+        }
+        token.push_back(text[i]);
+        ++i;
+    }
+    used = text.size();
+    if (!token.empty()) token.pop_back();
+    return token;
+}
+
+using Tokens = std::vector<std::optional<std::string>>;
+
+// Blank-separated tokens: runs of codes 1 to 32 separate; a leading double quote quotes.
+Tokens splitBlanks(std::string_view line) {
+    Tokens tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (isSeparator(line[i])) {
+            ++i;
+            continue;
+        }
+        if (line[i] == '"') {
+            std::size_t used = 0;
+            tokens.emplace_back(unquote(line.substr(i), used));
+            i += used;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && !isSeparator(line[i]))
+            ++i;
+        tokens.emplace_back(std::string(line.substr(start, i - start)));
+    }
+    return tokens;
+}
+
+// One token per TAB-separated piece, so that texts holding blanks ("3:15:30 PM") stay whole.
+// A piece empty after trimming is a field without value.
+Tokens splitTabs(std::string_view line) {
+    Tokens tokens;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        const std::string_view piece = trim(line.substr(
+            start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (piece.empty()) {
+            tokens.emplace_back(std::nullopt);
+        } else if (piece.front() == '"') {
+            std::size_t used = 0;
+            tokens.emplace_back(unquote(piece, used));
+        } else {
+            tokens.emplace_back(std::string(piece));
+        }
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    while (!tokens.empty() && !tokens.back())
+        tokens.pop_back();
+    return tokens;
+}
+
+void appendInteger(OutputBuffer& out, std::int32_t value) {
+    char buf[16];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(std::string_view(buf, static_cast<std::size_t>(end - buf)));
+}
+
+}  // namespace
+
+void writeTextTable(const LogTable& table, OutputBuffer& out) {
+    out.append("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n");
+    for (std::size_t row = 0; row < table.rowCount(); ++row) {
+        if (const auto no = table.No(row)) appendInteger(out, *no);
+        for (const LogField field : kWrittenTexts) {
+            out.push('\t');
+            const std::string_view text = trim(table.text(row, field).value_or(""));
+            out.append(text.empty() ? std::string_view("NULL") : text);
+        }
+        out.append("\r\n");
+    }
+}
+
+FileResult TableToTextFile(const LogTable& table, const std::string& fileName) {
+    const auto failure = writeFileReplacing(fileName, [&table](OutputBuffer& out) {
+        writeTextTable(table, out);
+        return true;
+    });
+    if (!failure) return saveSucceeded(fileName);
+    FileResult result;
+    result.kind = FileMessageKind::Error;
+    result.caption = "Error";
+    result.message = "Could not save table to specified file: " + fileName;
+    result.reason = *failure;
+    return result;
+}
+
+std::optional<std::int32_t> parseTableInteger(std::string_view text, const NumberFormat& numbers) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return std::nullopt;
+    const char group = numbers.thousandSeparator;
+    const bool grouped =
+        group != '\0' && (group < '0' || group > '9') && text.find(group) != std::string_view::npos;
+    std::int64_t value = 0;
+    std::size_t digitsInGroup = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (grouped && c == group) {
+            // The first group has 1 to 3 digits, every later one exactly 3.
+            const bool firstOk = i == digitsInGroup && digitsInGroup >= 1 && digitsInGroup <= 3;
+            const bool laterOk = i != digitsInGroup && digitsInGroup == 3;
+            if (!(firstOk || laterOk) || i + 1 == text.size()) return std::nullopt;
+            digitsInGroup = 0;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return std::nullopt;
+        ++digitsInGroup;
+    }
+    if (grouped && digitsInGroup != 3) return std::nullopt;
+    if (negative) value = -value;
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+FileResult loadTextTable(std::string_view bytes, LogTable& table, const NumberFormat& numbers) {
+    bytes = bytes.substr(0, bytes.find('\0'));
+    if (bytes.empty()) return loadFailed(0, "the file holds no line");
+
+    const LogTableUpdate update(table);
+    std::size_t lineNumber = 0;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::size_t end = bytes.find_first_of("\r\n", pos);
+        const std::string_view line =
+            bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+        if (end == std::string_view::npos) {
+            pos = bytes.size();
+        } else {
+            pos =
+                end +
+                ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
+        }
+        ++lineNumber;
+        if (lineNumber == 1) continue;  // the header, whatever it holds
+
+        const Tokens tokens =
+            line.find('\t') != std::string_view::npos ? splitTabs(line) : splitBlanks(line);
+        if (tokens.empty()) continue;
+        if (tokens.size() > kLogFieldCount) {
+            return loadFailed(lineNumber, "more than seven fields");
+        }
+        LogRecord record;
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            if (!tokens[i]) continue;
+            const LogField field = kLogFields[i];
+            if (isIntegerField(field)) {
+                const auto value = parseTableInteger(*tokens[i], numbers);
+                if (!value) {
+                    return loadFailed(lineNumber, "'" + *tokens[i] +
+                                                      "' is not a valid integer for " +
+                                                      std::string(logFieldName(field)));
+                }
+                record.integer(field) = *value;
+            } else {
+                record.text(field) = tokens[i]->substr(0, kLogTextWidth);
+            }
+        }
+        table.append(record);
+    }
+    FileResult result;
+    result.ok = true;
+    return result;
+}

@@ -1,0 +1,220 @@
+#include "log/log_table.h"
+
+#include <cassert>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::string_view, kLogFieldCount> kFieldNames = {
+    "No", "Time", "DC/AC", "Value", "Unit", "Auto", "NVal"};
+
+// Position of a text field among the five text slots of a row.
+constexpr std::size_t textSlot(LogField field) {
+    return static_cast<std::size_t>(field) - 1;
+}
+
+constexpr std::uint8_t nullBit(LogField field) {
+    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(field));
+}
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+std::string_view cut(std::string_view text) {
+    return text.substr(0, kLogTextWidth);
+}
+
+}  // namespace
+
+std::string_view logFieldName(LogField field) {
+    return kFieldNames[static_cast<std::size_t>(field)];
+}
+
+bool isIntegerField(LogField field) {
+    return field == LogField::No || field == LogField::NVal;
+}
+
+std::optional<LogField> findLogField(std::string_view name) {
+    for (const LogField field : kLogFields) {
+        if (equalsIgnoringCase(name, logFieldName(field))) return field;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string>& LogRecord::text(LogField field) {
+    return const_cast<std::optional<std::string>&>(std::as_const(*this).text(field));
+}
+
+const std::optional<std::string>& LogRecord::text(LogField field) const {
+    switch (field) {
+        case LogField::Time:
+            return Time;
+        case LogField::DcAc:
+            return DcAc;
+        case LogField::Value:
+            return Value;
+        case LogField::Unit:
+            return Unit;
+        case LogField::Auto:
+            return Auto;
+        case LogField::No:
+        case LogField::NVal:
+            break;
+    }
+    assert(false && "not a text field");
+    return Time;
+}
+
+std::optional<std::int32_t>& LogRecord::integer(LogField field) {
+    return field == LogField::NVal ? NVal : No;
+}
+
+const std::optional<std::int32_t>& LogRecord::integer(LogField field) const {
+    return field == LogField::NVal ? NVal : No;
+}
+
+LogTable::LogTable() = default;
+LogTable::~LogTable() = default;
+
+const LogTable::Row& LogTable::rowAt(std::size_t row) const {
+    assert(row < m_rowCount);
+    return m_chunks[row >> kChunkShift][row & (kChunkRows - 1)];
+}
+
+std::uint32_t LogTable::intern(std::string_view text) {
+    const auto found = m_poolIndex.find(text);
+    if (found != m_poolIndex.end()) return found->second;
+    const auto id = static_cast<std::uint32_t>(m_pool.size());
+    // The deque never moves its elements, so the key view stays valid.
+    const std::string& stored = m_pool.emplace_back(text);
+    m_poolIndex.emplace(std::string_view(stored), id);
+    return id;
+}
+
+void LogTable::append(const LogRecord& record) {
+    if ((m_rowCount >> kChunkShift) == m_chunks.size()) {
+        m_chunks.push_back(std::make_unique<Row[]>(kChunkRows));
+    }
+    Row& row = m_chunks[m_rowCount >> kChunkShift][m_rowCount & (kChunkRows - 1)];
+    row.nulls = 0;
+    row.state = record.RowState;
+    row.no = record.No.value_or(0);
+    if (!record.No) row.nulls |= nullBit(LogField::No);
+    for (const LogField field : kLogFields) {
+        if (isIntegerField(field)) continue;
+        const auto& text = record.text(field);
+        if (text) {
+            row.text[textSlot(field)] = intern(cut(*text));
+        } else {
+            row.text[textSlot(field)] = 0;
+            row.nulls |= nullBit(field);
+        }
+    }
+    if (record.NVal && m_nval.empty()) m_nval.resize(m_rowCount, 0);
+    if (!m_nval.empty()) m_nval.push_back(record.NVal.value_or(0));
+    if (!record.NVal) row.nulls |= nullBit(LogField::NVal);
+    ++m_rowCount;
+    if (m_updateDepth == 0) notifyAppended();
+}
+
+void LogTable::notifyAppended() {
+    if (m_unreportedFrom < m_rowCount && m_observer.rowsAppended) {
+        m_observer.rowsAppended(m_unreportedFrom, m_rowCount - m_unreportedFrom);
+    }
+    m_unreportedFrom = m_rowCount;
+}
+
+void LogTable::clear() {
+    m_chunks.clear();
+    m_rowCount = 0;
+    m_poolIndex.clear();
+    m_pool.clear();
+    m_nval.clear();
+    m_givenChanges.clear();
+    m_derivedFrom = 0;
+    m_unreportedFrom = 0;
+    if (m_observer.reset) m_observer.reset();
+}
+
+void LogTable::replaceChangeList(std::vector<ChangeTriple> list) {
+    m_givenChanges = std::move(list);
+    m_derivedFrom = m_rowCount;
+}
+
+std::optional<std::int32_t> LogTable::integer(std::size_t row, LogField field) const {
+    const Row& r = rowAt(row);
+    if (!isIntegerField(field) || (r.nulls & nullBit(field)) != 0) return std::nullopt;
+    return field == LogField::No ? r.no : m_nval[row];
+}
+
+std::optional<std::string_view> LogTable::text(std::size_t row, LogField field) const {
+    const Row& r = rowAt(row);
+    if (isIntegerField(field) || (r.nulls & nullBit(field)) != 0) return std::nullopt;
+    return std::string_view(m_pool[r.text[textSlot(field)]]);
+}
+
+std::string LogTable::displayText(std::size_t row, LogField field) const {
+    if (isIntegerField(field)) {
+        const auto value = integer(row, field);
+        return value ? std::to_string(*value) : std::string();
+    }
+    return std::string(text(row, field).value_or(std::string_view()));
+}
+
+std::uint8_t LogTable::rowState(std::size_t row) const {
+    return rowAt(row).state;
+}
+
+LogRecord LogTable::record(std::size_t row) const {
+    LogRecord result;
+    result.RowState = rowState(row);
+    for (const LogField field : kLogFields) {
+        if (isIntegerField(field)) {
+            result.integer(field) = integer(row, field);
+        } else if (const auto value = text(row, field)) {
+            result.text(field) = std::string(*value);
+        }
+    }
+    return result;
+}
+
+std::size_t LogTable::changeCount() const {
+    return m_givenChanges.size() + (m_rowCount - m_derivedFrom);
+}
+
+ChangeTriple LogTable::change(std::size_t index) const {
+    assert(index < changeCount());
+    if (index < m_givenChanges.size()) return m_givenChanges[index];
+    const std::size_t row = m_derivedFrom + (index - m_givenChanges.size());
+    return {static_cast<std::uint32_t>(row + 1), 0, kRowStateInserted};
+}
+
+std::vector<ChangeTriple> LogTable::changeList() const {
+    std::vector<ChangeTriple> list;
+    list.reserve(changeCount());
+    for (std::size_t i = 0; i < changeCount(); ++i)
+        list.push_back(change(i));
+    return list;
+}
+
+void LogTable::setObserver(LogTableObserver observer) {
+    m_observer = std::move(observer);
+}
+
+void LogTable::beginUpdate() {
+    ++m_updateDepth;
+}
+
+void LogTable::endUpdate() {
+    assert(m_updateDepth > 0);
+    if (--m_updateDepth == 0) notifyAppended();
+}
