@@ -1,0 +1,56 @@
+#include <ostream>
+#include <string_view>
+
+#include "cli/commands.h"
+#include "files/data_files.h"
+#include "log/log_table.h"
+
+namespace {
+
+constexpr std::string_view kHelp = R"(Usage: vxm90-cli convert IN OUT
+
+Loads the data file IN into an empty log and saves the log as OUT, each in the format its
+name chooses: an XML data packet for a name ending in ".xml", TAB-separated text otherwise.
+When IN fails to load, "Failed to Load File!" is printed and OUT is left untouched.
+
+Exit status: 0 when OUT was written, 1 when loading or saving failed, 2 on a usage error.
+)";
+
+}  // namespace
+
+int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const OptionSpec spec{{}, {"help"}};
+    std::string error;
+    const auto parsed = parseArgs(args, spec, error);
+    if (parsed && parsed->has("help")) {
+        out << kHelp;
+        return kExitOk;
+    }
+    if (!parsed || parsed->operands.size() != 2) {
+        err << "vxm90-cli convert: " << (parsed ? "needs the operands IN and OUT" : error)
+            << "\nTry 'vxm90-cli convert --help'.\n";
+        return kExitUsage;
+    }
+    const std::string& in = parsed->operands[0];
+    const std::string& outFile = parsed->operands[1];
+
+    LogTable table;
+    const FixedLocale locale;
+    const FileResult loaded = FileToTable(in, table, locale.userNumberFormat());
+    if (!loaded.ok) {
+        err << loaded.message << '\n';
+        err << "vxm90-cli convert: " << in;
+        if (loaded.line > 0) err << ": line " << loaded.line;
+        if (!loaded.reason.empty()) err << ": " << loaded.reason;
+        err << '\n';
+        return kExitFailure;
+    }
+    const FileResult saved = saveTableFile(table, outFile);
+    if (!saved.ok) {
+        err << saved.message << '\n';
+        if (!saved.reason.empty()) err << "vxm90-cli convert: " << saved.reason << '\n';
+        return kExitFailure;
+    }
+    out << saved.message << '\n';
+    return kExitOk;
+}

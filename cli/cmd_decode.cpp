@@ -1,0 +1,131 @@
+#include <cstdint>
+#include <ostream>
+#include <string_view>
+
+#include "cli/commands.h"
+#include "cli/input_reader.h"
+#include "cli/reading_json.h"
+#include "cli/stop_signals.h"
+
+namespace {
+
+constexpr std::string_view kHelp =
+    R"(Usage: vxm90-cli decode [--hid] [--high H] [--low L] [--decimal-separator C]
+
+Decodes the meter's packets from standard input, as the program does, and prints one JSON
+object per decoded packet, one per line, with the keys value, function, unit, range, judge,
+count, numeric, axis_min, axis_max, point, max, min and lit (the shown LCD elements, sorted).
+
+Input:
+  (default)  the meter's raw serial byte stream (a packet counts from the line feed that
+             ends the one before it, so the very first packet needs a line feed before it)
+  --hid      one cable input report per line: hex bytes separated by blanks, report ID
+             first; a malformed line is reported on standard error with its number and
+             skipped
+
+Options:
+  --high H                high limit (default 6000)
+  --low L                 low limit (default -6000)
+  --decimal-separator C   the locale's decimal separator, one character (default ".")
+  --help                  show this text
+
+Exit status: 0 at the end of input or when stopped by SIGINT/SIGTERM, 1 when reading
+fails, 2 on a usage error.
+)";
+
+// A report line holds at most the ID and 65535 data bytes, three characters each.
+constexpr std::size_t kMaxReportLine = 3 * (kMaxHidLineDataBytes + 1) + 64;
+
+}  // namespace
+
+std::optional<PipelineOptions> pipelineOptions(const ParsedArgs& args, std::string& error) {
+    PipelineOptions options;
+    if (const auto high = args.value("high")) options.high = *high;
+    if (const auto low = args.value("low")) options.low = *low;
+    if (const auto separator = args.value("decimal-separator")) {
+        const std::string& s = *separator;
+        const bool usable = s.size() == 1 && s[0] > ' ' && s[0] != '+' && s[0] != '-' &&
+                            !(s[0] >= '0' && s[0] <= '9');
+        if (!usable) {
+            error =
+                "--decimal-separator takes one character other than a digit, a sign or a "
+                "blank";
+            return std::nullopt;
+        }
+        options.decimalSeparator = s[0];
+    }
+    return options;
+}
+
+int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
+              std::ostream& err) {
+    const OptionSpec spec{{"high", "low", "decimal-separator"}, {"hid", "help"}};
+    std::string error;
+    const auto parsed = parseArgs(args, spec, error);
+    if (!parsed || !parsed->operands.empty()) {
+        err << "vxm90-cli decode: " << (parsed ? "unexpected operand" : error)
+            << "\nTry 'vxm90-cli decode --help'.\n";
+        return kExitUsage;
+    }
+    if (parsed->has("help")) {
+        out << kHelp;
+        return kExitOk;
+    }
+    const auto options = pipelineOptions(*parsed, error);
+    if (!options) {
+        err << "vxm90-cli decode: " << error << '\n';
+        return kExitUsage;
+    }
+
+    std::string lines;
+    DecodePipeline pipeline(
+        *options, [&lines](const MeterDecoder& decoder, const TMeterReading& reading, double) {
+            lines += readingJson(decoder, reading);
+            lines += '\n';
+        });
+    if (const auto limitError = pipeline.limitError()) {
+        err << "vxm90-cli decode: " << *limitError << '\n';
+        return kExitUsage;
+    }
+    auto emit = [&] {
+        out << lines;
+        out.flush();
+        lines.clear();
+    };
+
+    const bool hid = parsed->has("hid");
+    LineSplitter splitter(
+        kMaxReportLine, [&](std::string_view line, std::size_t number, bool truncated) {
+            if (truncated) {
+                err << "vxm90-cli decode: line " << number << ": line too long, skipped\n";
+                return;
+            }
+            const HidLineResult result = parseHidReportLine(line);
+            if (!result.error.empty()) {
+                err << "vxm90-cli decode: line " << number << ": " << result.error << ", skipped\n";
+            } else if (result.report) {
+                pipeline.feedHidReport(*result.report);
+            }
+        });
+
+    StopSignals stop;
+    const InputEnd end = readChunks(
+        inFd, stop,
+        [&](std::string_view chunk) {
+            if (hid) {
+                splitter.feed(chunk);
+            } else {
+                pipeline.feedSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()),
+                                    chunk.size());
+            }
+            emit();
+        },
+        error);
+    if (hid) splitter.finish();
+    emit();
+    if (end == InputEnd::Failed) {
+        err << "vxm90-cli decode: cannot read input: " << error << '\n';
+        return kExitFailure;
+    }
+    return kExitOk;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "cli/decode_pipeline.h"
+
+/// Exit statuses of every subcommand.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  ///< a read, write, load or save failed
+inline constexpr int kExitUsage = 2;    ///< bad options or operands
+
+/// Each subcommand takes the words after its name; input comes from inFd, text output goes to
+/// out and diagnostics to err. sim writes its packets to outFd.
+int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out, std::ostream& err);
+int runSim(const std::vector<std::string>& args, int outFd, std::ostream& err);
+int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, std::ostream& err);
+int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/// --high, --low and --decimal-separator, shared by decode and log. std::nullopt with error set
+/// on a misuse (a separator that is not one character, a limit that is not a number).
+std::optional<PipelineOptions> pipelineOptions(const ParsedArgs& args, std::string& error);

@@ -1,0 +1,62 @@
+#include "cli/input_reader.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+InputEnd readChunks(int fd, StopSignals& stop,
+                    const std::function<void(std::string_view chunk)>& onChunk,
+                    std::string& error) {
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        switch (stop.waitFor(fd, POLLIN)) {
+            case StopSignals::Wait::Stopped:
+                return InputEnd::Stopped;
+            case StopSignals::Wait::Failed:
+                error = "cannot wait for input";
+                return InputEnd::Failed;
+            case StopSignals::Wait::Ready:
+                break;
+        }
+        const ssize_t n = read(fd, buffer.data(), buffer.size());
+        if (n == 0) return InputEnd::EndOfInput;
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            error = std::strerror(errno);
+            return InputEnd::Failed;
+        }
+        onChunk(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+    }
+}
+
+LineSplitter::LineSplitter(std::size_t maxLine, LineHandler onLine)
+    : m_maxLine(maxLine), m_onLine(std::move(onLine)) {}
+
+void LineSplitter::feed(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t lf = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, lf);
+        if (!m_truncated) {
+            const std::size_t room = m_maxLine - m_line.size();
+            m_line.append(piece.substr(0, room));
+            if (piece.size() > room) m_truncated = true;
+        }
+        if (lf == std::string_view::npos) return;
+        emit();
+        bytes.remove_prefix(lf + 1);
+    }
+}
+
+void LineSplitter::finish() {
+    if (!m_line.empty() || m_truncated) emit();
+}
+
+void LineSplitter::emit() {
+    ++m_lineNumber;
+    m_onLine(m_line, m_lineNumber, m_truncated);
+    m_line.clear();
+    m_truncated = false;
+}

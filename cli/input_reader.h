@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "cli/stop_signals.h"
+
+/// Why reading the input ended.
+enum class InputEnd { EndOfInput, Stopped, Failed };
+
+/// Reads fd until its end, a stop request or a read error, handing every batch to onChunk as
+/// soon as it arrives (a live stream is passed on while it flows). error is set on Failed.
+InputEnd readChunks(int fd, StopSignals& stop,
+                    const std::function<void(std::string_view chunk)>& onChunk, std::string& error);
+
+/// Cuts a byte stream into lines ended by LF; a last line without LF is given by finish().
+/// A line longer than maxLine is handed over cut to maxLine bytes with `truncated` set, and the
+/// rest up to its LF is skipped. Line numbers count from 1.
+class LineSplitter {
+public:
+    using LineHandler =
+        std::function<void(std::string_view line, std::size_t lineNumber, bool truncated)>;
+
+    LineSplitter(std::size_t maxLine, LineHandler onLine);
+    void feed(std::string_view bytes);
+    void finish();
+
+private:
+    void emit();
+
+    std::size_t m_maxLine;
+    LineHandler m_onLine;
+    std::string m_line;
+    std::size_t m_lineNumber = 0;
+    bool m_truncated = false;
+};

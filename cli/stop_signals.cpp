@@ -1,0 +1,63 @@
+#include "cli/stop_signals.h"
+
+#include <poll.h>
+
+#include <cerrno>
+#include <cmath>
+#include <ctime>
+
+StopSignals::StopSignals() {
+    sigemptyset(&m_signals);
+    sigaddset(&m_signals, SIGINT);
+    sigaddset(&m_signals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &m_signals, &m_previous);
+}
+
+StopSignals::~StopSignals() {
+    // Drop a stop that is still pending, so that restoring the mask does not end the process.
+    const timespec zero{};
+    while (sigtimedwait(&m_signals, nullptr, &zero) > 0) {
+    }
+    sigprocmask(SIG_SETMASK, &m_previous, nullptr);
+}
+
+bool StopSignals::requested() {
+    if (m_stopped) return true;
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (sigpending(&pending) == 0 &&
+        (sigismember(&pending, SIGINT) == 1 || sigismember(&pending, SIGTERM) == 1)) {
+        m_stopped = true;
+    }
+    return m_stopped;
+}
+
+bool StopSignals::sleepFor(double seconds) {
+    if (requested()) return true;
+    if (!(seconds > 0.0)) return false;
+    timespec timeout{};
+    timeout.tv_sec = static_cast<time_t>(seconds);
+    timeout.tv_nsec = static_cast<long>((seconds - std::floor(seconds)) * 1e9);
+    if (timeout.tv_nsec >= 1000000000L) timeout.tv_nsec = 999999999L;
+    // A timeout or another signal waking us (EINTR) both return false; callers that keep a
+    // schedule simply sleep again for what is left.
+    if (sigtimedwait(&m_signals, nullptr, &timeout) > 0) m_stopped = true;
+    return m_stopped;
+}
+
+StopSignals::Wait StopSignals::waitFor(int fd, short events) {
+    constexpr int kCheckMs = 100;
+    for (;;) {
+        if (requested()) return Wait::Stopped;
+        pollfd p{fd, events, 0};
+        const int n = poll(&p, 1, kCheckMs);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Wait::Failed;
+        }
+        if (n == 0) continue;
+        if (p.revents & POLLNVAL) return Wait::Failed;
+        // POLLHUP / POLLERR count as ready: the following read or write reports them.
+        return Wait::Ready;
+    }
+}
