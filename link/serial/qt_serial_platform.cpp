@@ -2,7 +2,13 @@
 
 #include "link/serial/serial_platform.h"
 
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+
 #ifdef Q_OS_UNIX
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -54,18 +60,33 @@ SerialOpenError permissionOrBusy(const QString& location) {
 #endif
 }
 
+// A terminal whose device went away (adapter unplugged, line hung up) reads as end of file and
+// refuses every terminal request with an I/O error, while QSerialPort only sees a read error
+// with a stale reason. Returns the system's reason when the line is dead, else empty.
+QString hangUpReason(const QSerialPort& port) {
+#ifdef Q_OS_UNIX
+    termios attributes{};
+    if (::tcgetattr(static_cast<int>(port.handle()), &attributes) == 0) return {};
+    const int error = errno;
+    if (error == EIO || error == ENXIO || error == ENODEV || error == EBADF) {
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+    return {};
+#else
+    Q_UNUSED(port);
+    return {};
+#endif
+}
+
 class QtSerialPlatform final : public SerialPlatform {
 public:
     QtSerialPlatform() {
         QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
-                         [this](QSerialPort::SerialPortError e) {
-                             if (e == QSerialPort::ResourceError && m_port.isOpen()) m_gone = true;
-                         });
+                         [this](QSerialPort::SerialPortError e) { noticeError(e); });
     }
 
     SerialOpenResult open(const QString& deviceName) override {
         close();
-        m_gone = false;
         m_port.setPortName(deviceName);
         if (m_port.open(QIODevice::ReadWrite)) return {};
         SerialOpenResult result;
@@ -123,21 +144,57 @@ public:
     }
 
     std::int64_t read(std::uint8_t* buffer, std::int32_t capacity) override {
-        if (!m_port.isOpen() || capacity <= 0) return 0;
+        if (capacity <= 0) return 0;
+        if (m_gone) {
+            retire();
+            if (m_tail.isEmpty()) return -1;
+            const auto n = std::min<qsizetype>(m_tail.size(), capacity);
+            std::memcpy(buffer, m_tail.constData(), static_cast<std::size_t>(n));
+            m_tail.remove(0, n);
+            return n;
+        }
+        if (!m_port.isOpen()) return 0;
         return m_port.read(reinterpret_cast<char*>(buffer), capacity);
     }
 
     void close() override {
         if (m_port.isOpen()) m_port.close();
+        m_gone = false;
+        m_goneReason.clear();
+        m_tail.clear();
     }
 
     bool deviceGone() const override { return m_gone; }
 
-    QString errorText() const override { return m_port.errorString(); }
+    QString errorText() const override { return m_gone ? m_goneReason : m_port.errorString(); }
 
 private:
+    void noticeError(QSerialPort::SerialPortError e) {
+        if (m_gone || !m_port.isOpen()) return;
+        if (e != QSerialPort::ResourceError && e != QSerialPort::ReadError) return;
+        QString reason = hangUpReason(m_port);
+        if (reason.isEmpty()) {
+            if (e != QSerialPort::ResourceError) return;
+            reason = m_port.errorString();
+        }
+        m_gone = true;
+        m_goneReason = reason;
+        // A dead line keeps the read notifier firing; close it, but only after QSerialPort has
+        // left the notification that reported the error.
+        QTimer::singleShot(0, &m_port, [this] { retire(); });
+    }
+
+    /// Keeps what arrived before the device vanished and releases the dead port.
+    void retire() {
+        if (!m_port.isOpen()) return;
+        m_tail += m_port.readAll();
+        m_port.close();
+    }
+
     QSerialPort m_port;
     bool m_gone = false;
+    QString m_goneReason;
+    QByteArray m_tail;  ///< bytes read before the device vanished, not yet handed over
 };
 
 }  // namespace
