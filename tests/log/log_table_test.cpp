@@ -1,0 +1,140 @@
+#include "log/log_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+LogRecord reading(std::int32_t no, std::string time, std::string value) {
+    LogRecord r;
+    r.No = no;
+    r.Time = std::move(time);
+    r.DcAc = "DC";
+    r.Value = std::move(value);
+    r.Unit = "V";
+    r.Auto = "pass";
+    return r;
+}
+
+struct NameCase {
+    const char* name;
+    std::optional<LogField> field;
+};
+
+TEST(LogTable, FieldsAreFoundByNameWithoutRegardToCase) {
+    const NameCase cases[] = {
+        {"no", LogField::No},      {"TIME", LogField::Time},   {"dc/ac", LogField::DcAc},
+        {"DC/AC", LogField::DcAc}, {"value", LogField::Value}, {"UNIT", LogField::Unit},
+        {"AUTO", LogField::Auto},  {"nval", LogField::NVal},   {"DCAC", std::nullopt},
+        {"No ", std::nullopt},     {"", std::nullopt},
+    };
+    for (const NameCase& c : cases)
+        EXPECT_EQ(findLogField(c.name), c.field) << c.name;
+    for (const LogField f : kLogFields)
+        EXPECT_EQ(findLogField(logFieldName(f)), f);
+}
+
+TEST(LogTable, StoresNullsCutsLongTextsAndKeepsRowStates) {
+    LogTable table;
+    LogRecord full = reading(-7, "10:15:30", "05.99");
+    full.NVal = 42;
+    full.RowState = 0;
+    LogRecord sparse;  // every field without value
+    LogRecord emptyTexts;
+    emptyTexts.Time = "";
+    emptyTexts.Auto = std::string(25, 'x');
+    table.append(reading(1, "10:15:29", "05.98"));
+    table.append(full);
+    table.append(sparse);
+    table.append(emptyTexts);
+
+    ASSERT_EQ(table.rowCount(), 4u);
+    EXPECT_EQ(table.record(0), reading(1, "10:15:29", "05.98"));
+    EXPECT_EQ(table.record(1), full);
+    EXPECT_EQ(table.record(2), sparse);
+    EXPECT_FALSE(table.integer(0, LogField::NVal));
+    EXPECT_EQ(table.integer(1, LogField::NVal), 42);
+    EXPECT_EQ(table.text(3, LogField::Time), std::optional<std::string_view>(""));
+    EXPECT_EQ(table.text(3, LogField::Auto), std::string(20, 'x'));
+    EXPECT_FALSE(table.text(3, LogField::Value));
+    EXPECT_EQ(table.displayText(1, LogField::No), "-7");
+    EXPECT_EQ(table.displayText(2, LogField::No), "");
+    EXPECT_EQ(table.displayText(0, LogField::DcAc), "DC");
+    EXPECT_EQ(table.rowState(1), 0);
+    EXPECT_EQ(table.rowState(0), kRowStateInserted);
+}
+
+// Rows live in fixed-size chunks; the rows on either side of a chunk edge must stay apart.
+TEST(LogTable, KeepsRowsAcrossChunkEdges) {
+    LogTable table;
+    constexpr int kRows = 70000;
+    for (int i = 0; i < kRows; ++i) {
+        LogRecord r = reading(i, "00:00:00", std::to_string(i % 1000));
+        if (i == 65537) r.NVal = i;
+        table.append(r);
+    }
+    ASSERT_EQ(table.rowCount(), static_cast<std::size_t>(kRows));
+    for (const int row : {0, 65535, 65536, 65537, kRows - 1}) {
+        EXPECT_EQ(table.No(row), row);
+        EXPECT_EQ(table.text(row, LogField::Value), std::to_string(row % 1000));
+        EXPECT_EQ(table.integer(row, LogField::NVal),
+                  row == 65537 ? std::optional<std::int32_t>(row) : std::nullopt);
+    }
+    EXPECT_EQ(table.pooledTextCount(), 1000u + 4u);  // values, "00:00:00", "DC", "V", "pass"
+}
+
+TEST(LogTable, ChangeListFollowsAppendsLoadsAndClear) {
+    LogTable table;
+    table.append(reading(1, "a", "1"));
+    table.append(reading(2, "b", "2"));
+    EXPECT_EQ(table.changeList(), (std::vector<ChangeTriple>{{1, 0, 4}, {2, 0, 4}}));
+
+    table.clear();
+    EXPECT_EQ(table.changeCount(), 0u);
+    LogRecord loaded = reading(9, "c", "3");
+    loaded.RowState = 0;
+    table.append(loaded);
+    table.replaceChangeList({{7, 1, 2}});  // as an XML file gave it
+    table.append(reading(10, "d", "4"));
+    EXPECT_EQ(table.changeList(), (std::vector<ChangeTriple>{{7, 1, 2}, {2, 0, 4}}));
+
+    table.clear();
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(table.changeCount(), 0u);
+    table.append(reading(1, "e", "5"));
+    EXPECT_EQ(table.changeList(), (std::vector<ChangeTriple>{{1, 0, 4}}));
+}
+
+TEST(LogTable, TellsItsObserverAboutAppendsBatchesAndResets) {
+    LogTable table;
+    std::vector<std::string> events;
+    table.setObserver({[&](std::size_t first, std::size_t count) {
+                           events.push_back("append " + std::to_string(first) + "+" +
+                                            std::to_string(count));
+                       },
+                       [&] { events.push_back("reset"); }});
+    table.append(reading(1, "a", "1"));
+    {
+        const LogTableUpdate outer(table);
+        table.append(reading(2, "a", "1"));
+        {
+            const LogTableUpdate inner(table);
+            table.append(reading(3, "a", "1"));
+        }
+        table.append(reading(4, "a", "1"));
+    }
+    { const LogTableUpdate idle(table); }
+    table.clear();
+    {
+        const LogTableUpdate reload(table);
+        table.append(reading(5, "a", "1"));
+        table.append(reading(6, "a", "1"));
+    }
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"append 0+1", "append 1+3", "reset", "append 0+2"}));
+}
+
+}  // namespace
