@@ -18,7 +18,9 @@ struct ProfileCase {
     std::optional<std::string> firstDigit;
 };
 
-void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ProfileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 ModelFlags with(bool ModelFlags::*a, bool ModelFlags::*b = nullptr) {
     ModelFlags f;
