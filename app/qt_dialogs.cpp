@@ -14,8 +14,8 @@ std::optional<FileDialogResult> runFileDialog(QWidget* owner, const FileDialogRe
                                               QFileDialog::AcceptMode mode) {
     QFileDialog dialog(owner);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                       : QFileDialog::ExistingFile);
+    // The open dialog too takes a name that does not exist: loading it then fails visibly.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(r.filters);
     if (r.filterIndex >= 0 && r.filterIndex < r.filters.size()) {
         dialog.selectNameFilter(r.filters.at(r.filterIndex));

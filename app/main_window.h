@@ -1,0 +1,173 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "decode/decoder_sink.h"
+#include "decode/model_profile.h"
+#include "log/reading_log.h"
+
+class QAbstractButton;
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QFrame;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QToolButton;
+
+class Clock;
+class ComConnection;
+class Dialogs;
+class FileCommands;
+class FrameAssembler;
+class ChartCommands;
+class ChartToolBar;
+class ChartView;
+class LcdPanelWidget;
+class LimitComparator;
+class LimitsPanel;
+class LinkLampWidget;
+class LocaleInfo;
+class LogGridModel;
+class LogPanel;
+class LogTable;
+class MeterDecoder;
+class TChartControl;
+class TSerialPortDriver;
+
+/// What the window takes from outside: dialogs, locale and clock, and two platform answers.
+/// Tests pass fakes; main() passes the real ones. All must outlive the window.
+struct WindowEnvironment {
+    Dialogs& dialogs;
+    const LocaleInfo& locale;
+    const Clock& clock;
+    /// Whether the operating system is a 64-bit one (the caption's "(x64)" or "(x86)").
+    std::function<bool()> is64BitOs;
+    /// Ends the event loop after the current event (Quit answered Yes).
+    std::function<void()> quitApplication = [] { QCoreApplication::quit(); };
+};
+
+/// The main window `FCOMM`: owns the model profile, the decoder, the log, the chart, the
+/// serial link and the timers for the whole run, lays out every region at its fixed place in
+/// a 663 x 509 client area, and wires each command to its handler. GUI thread only.
+class TFCOMM : public QMainWindow, private DecoderSink {
+public:
+    static constexpr QSize kClientSize{663, 509};
+
+    explicit TFCOMM(WindowEnvironment environment, QWidget* parent = nullptr);
+    ~TFCOMM() override;
+
+    /// Bytes received from the meter over the serial link: handed to the profile's handler.
+    void receiveSerialData(const std::uint8_t* bytes, std::int32_t size);
+
+    /// Moves the window to the centre of its screen.
+    void centreOnScreen();
+
+    // Commands and events.
+    void BitBtn1Click();
+    void RecordNewClick();
+    void saveasClick();
+    void SpeedButton2Click();
+    void ConTimerTimer();
+    void Timer3Timer();
+    /// The general error report: an error no step handles, shown captioned "VXM-90".
+    void reportError(const QString& message);
+
+    // The parts, for tests and benchmarks.
+    QWidget* clientArea() const { return m_client; }
+    const TModelProfile& profile() const { return m_profile; }
+    FrameAssembler& frames() { return *m_frames; }
+    MeterDecoder& decoder() { return *m_decoder; }
+    LimitComparator& limits() { return *m_limits; }
+    LogTable& cds1() { return *m_cds1; }
+    ReadingLog& readingLog() { return *m_log; }
+    TChartControl& Pager() { return *m_Pager; }
+    TSerialPortDriver& COMM2() { return *m_COMM2; }
+    ComConnection& comConnection() { return *m_comConnection; }
+
+    QFrame* Panel5() const { return m_Panel5; }
+    QPushButton* USBCon() const { return m_USBCon; }
+    QPushButton* BitBtn1() const { return m_BitBtn1; }
+    LcdPanelWidget* Panel1() const { return m_Panel1; }
+    QProgressBar* PBar2() const { return m_PBar2; }
+    LogPanel* Panel2() const { return m_Panel2; }
+    QTableView* DBGrid1() const { return m_DBGrid1; }
+    LogGridModel* gridModel() const { return m_gridModel; }
+    LimitsPanel* Panel4() const { return m_Panel4; }
+    LinkLampWidget* linkLamp() const { return m_linkLamp; }
+    QMenu* recordMenu() const { return m_recordMenu; }
+    QAction* recordLimitAction(RecordLimitChoice choice) const;
+    QAction* New1() const { return m_New1; }
+    QAction* Save1() const { return m_Save1; }
+    QTimer& ConTimer() { return m_ConTimer; }
+    QTimer& Timer3() { return m_Timer3; }
+    ChartView* Chtshow() const { return m_Chtshow; }
+    ChartToolBar* ChartToolPanel1() const { return m_ChartToolPanel1; }
+    ChartCommands& chartCommands() { return *m_chartCommands; }
+
+private:
+    // DecoderSink: what a decoded packet does outside the decoder.
+    void restartSeries() override;
+    void setLeftAxisRange(double minimum, double maximum) override;
+    void ReadingDecoded(const TMeterReading& reading, double leftAxisMaximum) override;
+
+    void FormCreate();
+    void buildTopBar();
+    void buildLogRegion();
+    void buildLimitsPanel();
+    void buildChartRegion();
+    void buildMenus();
+    void wireCommands();
+
+    void selectRecordLimit(RecordLimitChoice choice);
+    void RecordSITimeChange();
+    void showLogState();
+    void syncTimer3();
+
+    WindowEnvironment m_env;
+    TModelProfile m_profile;
+
+    // Core parts, created by FormCreate in its order.
+    std::unique_ptr<TChartControl> m_Pager;
+    std::unique_ptr<LimitComparator> m_limits;
+    std::unique_ptr<LogTable> m_cds1;
+    std::unique_ptr<ReadingLog> m_log;
+    std::unique_ptr<MeterDecoder> m_decoder;
+    std::unique_ptr<FrameAssembler> m_frames;
+    std::unique_ptr<TSerialPortDriver> m_COMM2;
+    std::unique_ptr<FileCommands> m_fileCommands;
+    std::unique_ptr<ChartCommands> m_chartCommands;
+
+    QWidget* m_client = nullptr;
+    QFrame* m_Panel5 = nullptr;
+    QPushButton* m_USBCon = nullptr;
+    QPushButton* m_BitBtn1 = nullptr;
+    ComConnection* m_comConnection = nullptr;
+    LcdPanelWidget* m_Panel1 = nullptr;
+    QProgressBar* m_PBar2 = nullptr;
+    LogPanel* m_Panel2 = nullptr;
+    QTableView* m_DBGrid1 = nullptr;
+    LogGridModel* m_gridModel = nullptr;
+    LimitsPanel* m_Panel4 = nullptr;
+    LinkLampWidget* m_linkLamp = nullptr;
+    ChartToolBar* m_ChartToolPanel1 = nullptr;
+    ChartView* m_Chtshow = nullptr;
+
+    QMenu* m_recordMenu = nullptr;
+    QAction* m_New1 = nullptr;
+    QAction* m_Save1 = nullptr;
+    QActionGroup* m_recordLimits = nullptr;
+
+    QTimer m_ConTimer;
+    QTimer m_Timer3;
+    bool m_gridFollowPending = false;
+};
