@@ -6,12 +6,14 @@
 #include <functional>
 
 /// The one application object of a test binary (widgets need it, timers need its loop).
+/// It lives until the process ends: destroying it among the static destructors would pull
+/// Qt's input devices out from under their own static cleanup.
 inline QApplication& testApp() {
     static int argc = 1;
     static char name[] = "link_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 /// Runs the event loop until done() holds or timeoutMs passed; returns done().
