@@ -19,14 +19,18 @@ std::string_view lcdElementName(LcdElement element) {
 
 LcdPanelState startupPanel(const TModelProfile& profile) {
     LcdPanelState s;
-    s.digits = {profile.FirstDigitCaption.value_or("5"), "9", "9", "9"};
+    s.digits[0] = profile.FirstDigitCaption ? *profile.FirstDigitCaption : std::string("5");
+    // Characters rather than literals: GCC 12 at -O2 warns falsely (-Wrestrict) on assigning a
+    // literal to a fresh string.
+    for (std::size_t i = 1; i < s.digits.size(); ++i)
+        s.digits[i].assign(1, '9');
     for (LcdElement e : {LcdElement::LcdDa, LcdElement::LcdDb, LcdElement::LcdDc, LcdElement::LcdDd,
                          LcdElement::LcdFH, LcdElement::CONokN}) {
         s.setVisible(e, true);
     }
     s.MinText = profile.MinCaption;
     s.MaxText = profile.MaxCaption;
-    s.MinTextU = "*";
-    s.MaxTextU = "*";
+    s.MinTextU.assign(1, '*');
+    s.MaxTextU.assign(1, '*');
     return s;
 }
