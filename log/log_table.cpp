@@ -119,8 +119,11 @@ void LogTable::append(const LogRecord& record) {
             row.nulls |= nullBit(field);
         }
     }
-    if (record.NVal && m_nval.empty()) m_nval.resize(m_rowCount, 0);
-    if (!m_nval.empty()) m_nval.push_back(record.NVal.value_or(0));
+    if (record.NVal && !m_nvalStored) {
+        m_nvalStored = true;
+        m_nval.resize(m_rowCount, 0);
+    }
+    if (m_nvalStored) m_nval.push_back(record.NVal.value_or(0));
     if (!record.NVal) row.nulls |= nullBit(LogField::NVal);
     ++m_rowCount;
     if (m_updateDepth == 0) notifyAppended();
@@ -139,6 +142,7 @@ void LogTable::clear() {
     m_poolIndex.clear();
     m_pool.clear();
     m_nval.clear();
+    m_nvalStored = false;
     m_givenChanges.clear();
     m_derivedFrom = 0;
     m_unreportedFrom = 0;

@@ -128,7 +128,8 @@ private:
     std::size_t m_rowCount = 0;
     std::deque<std::string> m_pool;
     std::unordered_map<std::string_view, std::uint32_t> m_poolIndex;
-    std::vector<std::int32_t> m_nval;  // empty until a row carries an NVal, then one per row
+    std::vector<std::int32_t> m_nval;  // one per row once any row carried an NVal
+    bool m_nvalStored = false;
     std::vector<ChangeTriple> m_givenChanges;
     std::size_t m_derivedFrom = 0;  // rows from here on contribute (position, 0, 4)
     LogTableObserver m_observer;
