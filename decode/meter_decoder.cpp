@@ -18,7 +18,7 @@ constexpr std::array kResetList = {
 };
 
 // Status positions (1-based bit positions into the packet, most significant bit first).
-enum Status : int {
+enum StatusBit : int {
     kAuto = 59,
     kDc = 60,
     kAc = 61,
@@ -43,20 +43,6 @@ enum Status : int {
     kFarad = 86,
     kCelsius = 87,
     kFahrenheit = 88,
-};
-
-// Status flags that only show their annunciator, in the order they are applied.
-struct PlainFlag {
-    int position;
-    LcdElement element;
-};
-constexpr std::array kPlainFlags = {
-    PlainFlag{kDc, E::LcdDc1},       PlainFlag{kAc, E::LcdAC},
-    PlainFlag{kRelative, E::LCDREL}, PlainFlag{kHold, E::LCDHold},
-    PlainFlag{kMaximum, E::Labmax},  PlainFlag{kMinimum, E::Labmin},
-    PlainFlag{kBattery, E::LCDBATT}, PlainFlag{kNano, E::LCDn},
-    PlainFlag{kMicro, E::LCDu},      PlainFlag{kMilli, E::Lcdm},
-    PlainFlag{kKilo, E::LCDk},       PlainFlag{kMega, E::LCDM1},
 };
 
 // Characters used (1-based positions 1 to 22): sign to the last status byte.
@@ -96,6 +82,164 @@ bool decodable(std::string_view frame) {
            isDecimal(at(frame, 10));
 }
 
+// The status bits of one packet.
+struct Status {
+    bool autoRange, dc, ac, relative, hold, position65, maximum, minimum, battery;
+    bool nano, micro, milli, kilo, mega, continuity, diode, percent;
+    bool volt, ampere, ohm, hertz, farad, celsius, fahrenheit;
+};
+
+Status readStatus(std::string_view frame) {
+    auto bit = [frame](int position) { return bitAt(frame, position); };
+    return Status{bit(kAuto),       bit(kDc),      bit(kAc),      bit(kRelative),  bit(kHold),
+                  bit(kPosition65), bit(kMaximum), bit(kMinimum), bit(kBattery),   bit(kNano),
+                  bit(kMicro),      bit(kMilli),   bit(kKilo),    bit(kMega),      bit(kContinuity),
+                  bit(kDiode),      bit(kPercent), bit(kVolt),    bit(kAmpere),    bit(kOhm),
+                  bit(kHertz),      bit(kFarad),   bit(kCelsius), bit(kFahrenheit)};
+}
+
+// Digits, sign and point of one packet, with the overload pattern applied.
+struct Display {
+    std::array<char, 4> digit;
+    std::array<bool, 4> hasDigit = {true, true, true, true};
+    std::array<bool, 3> point;  // after digits 1, 2, 3
+    bool minus;
+    bool overload;
+
+    int pointPosition() const { return point[2] ? 3 : point[1] ? 2 : point[0] ? 1 : 0; }
+};
+
+Display readDisplay(std::string_view frame) {
+    Display d;
+    d.digit = {at(frame, 4), at(frame, 6), at(frame, 8), at(frame, 10)};
+    const char pointCode = at(frame, 14);
+    d.point = {pointCode == '1', pointCode == '2', pointCode == '4'};
+    d.minus = at(frame, 2) == 'D';
+    // The meter shows 0 followed by the letter L ("@" in the LCD font).
+    d.overload = d.digit[0] == 'F';
+    if (d.overload) {
+        d.digit = {' ', '0', '@', ' '};
+        d.hasDigit = {false, true, true, false};
+    }
+    return d;
+}
+
+// Hides the reset list, then shows what the packet asks for; the points and prefixes are
+// set either way.
+void paintPanel(const Status& s, const Display& d, LcdPanelState& panel) {
+    for (LcdElement e : kResetList)
+        panel.setVisible(e, false);
+    panel.setVisible(E::LCDsend, true);
+    const std::pair<bool, LcdElement> shownWhen[] = {
+        {s.dc, E::LcdDc1},        {s.ac, E::LcdAC},         {s.relative, E::LCDREL},
+        {s.hold, E::LCDHold},     {s.diode, E::LCDDI},      {s.diode, E::LcdV},
+        {s.maximum, E::Labmax},   {s.minimum, E::Labmin},   {s.battery, E::LCDBATT},
+        {s.continuity, E::LCDFm}, {s.percent, E::LCDBF},    {s.volt, E::LcdV},
+        {s.ohm, E::LCDohm},       {s.hertz, E::LCDHz},      {s.farad, E::LCDF},
+        {s.celsius, E::LCDCS},    {s.fahrenheit, E::LCDFS}, {d.minus, E::LcdFH},
+    };
+    for (const auto& [on, element] : shownWhen) {
+        if (on) panel.setVisible(element, true);
+    }
+    panel.setVisible(E::LcdAuto, s.autoRange);
+    panel.setVisible(E::LcdP1, d.point[0]);
+    panel.setVisible(E::LcdP2, d.point[1]);
+    panel.setVisible(E::LcdP3, d.point[2]);
+    panel.setVisible(E::LCDk, s.kilo);
+    panel.setVisible(E::LCDM1, s.mega);
+    panel.setVisible(E::Lcdm, s.milli);
+    panel.setVisible(E::LCDu, s.micro);
+    panel.setVisible(E::LCDA, s.ampere);
+    panel.setVisible(E::LCDn, s.nano);
+    constexpr std::array kDigits = {E::LcdDa, E::LcdDb, E::LcdDc, E::LcdDd};
+    for (std::size_t i = 0; i < kDigits.size(); ++i) {
+        panel.digits[i].assign(d.hasDigit[i] ? 1 : 0, d.digit[i]);
+        panel.setVisible(kDigits[i], true);
+    }
+}
+
+// Each assignment overwrites the earlier ones: DC wins over AC, both over diode, continuity
+// and ohm; the measured quantities and then the prefixed units come last.
+void assignFunctionAndUnit(const Status& s, TMeterReading& r) {
+    std::string_view function;
+    std::string_view unit;
+    if (s.diode) function = "Diode";
+    if (s.continuity) function = "CTN";
+    if (s.ohm) function = "OHM";
+    if (s.ac) function = "AC";
+    if (s.dc) function = "DC";
+
+    const bool volt = s.volt || s.diode;  // the diode flag lights the volt sign too
+    if (volt) unit = "V";
+    if (s.ampere) unit = "A";
+    if (s.ohm) unit = "*";
+    struct Measured {
+        bool on;
+        std::string_view unit;
+        std::string_view function;
+    };
+    for (const Measured& m : {Measured{s.farad, "F", "CAP"}, Measured{s.celsius, "#", "TMP"},
+                              Measured{s.fahrenheit, "?", "TMP"}, Measured{s.hertz, "Hz", "Freq"},
+                              Measured{s.percent, "%", "DutyCycle"}}) {
+        if (!m.on) continue;
+        unit = m.unit;
+        function = m.function;
+    }
+    struct Prefixed {
+        bool base;
+        bool prefix;
+        std::string_view unit;
+    };
+    for (const Prefixed& p : {Prefixed{volt, s.nano, "nV"}, Prefixed{volt, s.milli, "mV"},
+                              Prefixed{volt, s.micro, "uV"}, Prefixed{s.ampere, s.nano, "nA"},
+                              Prefixed{s.ampere, s.milli, "mA"}, Prefixed{s.ampere, s.micro, "uA"},
+                              Prefixed{s.farad, s.nano, "nF"}, Prefixed{s.farad, s.milli, "mF"},
+                              Prefixed{s.farad, s.micro, "uF"}, Prefixed{s.ohm, s.kilo, "k*"},
+                              Prefixed{s.ohm, s.mega, "M*"}}) {
+        if (p.base && p.prefix) unit = p.unit;
+    }
+    // clear + append: assigning literals here trips a false GCC 12 -Wrestrict at -O2.
+    r.FunctionText.clear();
+    r.FunctionText.append(function);
+    r.UnitText.clear();
+    r.UnitText.append(unit);
+    r.RangeModeText.clear();
+    r.RangeModeText.append(s.autoRange ? "AUTO" : "MANU");
+}
+
+// The value as displayed; an overload shows "0L" with the lit point, without a sign.
+void buildValueText(const Display& d, std::string_view separator, std::string& out) {
+    auto pointText = [&](std::size_t i) { return d.point[i] ? separator : std::string_view{}; };
+    out.clear();
+    if (d.overload) {
+        out.append(pointText(0)).append("0").append(pointText(1)).append("L").append(pointText(2));
+        return;
+    }
+    if (d.minus) out.push_back('-');
+    for (std::size_t i = 0; i < 4; ++i) {
+        out.push_back(d.digit[i]);
+        if (i < 3) out.append(pointText(i));
+    }
+}
+
+// The signed count without point; an overload counts one beyond full scale.
+double rawCountOf(const Display& d, std::int32_t fullScale) {
+    double count = 0;
+    if (d.overload) {
+        count = static_cast<double>(fullScale) + 1.0;
+    } else {
+        for (char c : d.digit)
+            count = count * 10 + (c - '0');
+    }
+    return d.minus ? -count : count;
+}
+
+std::int32_t fullScaleFor(std::string_view unit) {
+    if (unit == "Hz" || unit == "#") return 1000;
+    if (unit == "%") return 100;
+    return 6000;
+}
+
 }  // namespace
 
 MeterDecoder::MeterDecoder(TModelProfile& profile, LimitComparator& limits, DecoderSink& sink)
@@ -127,170 +271,31 @@ bool MeterDecoder::LcdDisplayQM14(std::string_view FrameHex) {
         ++m_rejectedCount;
         return false;
     }
-    const std::string_view frame = FrameHex;
-    auto show = [this](LcdElement e, bool on) { m_panel.setVisible(e, on); };
-    auto shown = [this](LcdElement e) { return m_panel.isVisible(e); };
-    auto flag = [frame](int position) { return bitAt(frame, position); };
-
     m_limits.adaptLimitTexts();
-    const std::string& separator = m_limits.DecimalSeparatorText();
     setLinkLit(true);
     m_packetTimeoutTicks = 0;
 
+    const Status status = readStatus(FrameHex);
+    const Display display = readDisplay(FrameHex);
     TMeterReading& r = m_reading;
-    r.FunctionText.clear();
-    r.RangeModeText.clear();
-    r.UnitText.clear();
-    for (LcdElement e : kResetList)
-        show(e, false);
-    show(E::LCDsend, true);
+    paintPanel(status, display, m_panel);
+    assignFunctionAndUnit(status, r);
+    buildValueText(display, m_limits.DecimalSeparatorText(), r.ValueText);
+    m_rawCount = rawCountOf(display, m_profile.FullScale);
 
-    std::array<char, 4> digit = {at(frame, 4), at(frame, 6), at(frame, 8), at(frame, 10)};
-    std::array<bool, 4> hasDigit = {true, true, true, true};
-    const char pointCode = at(frame, 14);
-    const std::array<bool, 3> point = {pointCode == '1', pointCode == '2', pointCode == '4'};
-
-    for (const PlainFlag& f : kPlainFlags) {
-        if (flag(f.position)) show(f.element, true);
-    }
-    const bool diode = flag(kDiode);
-    const bool continuity = flag(kContinuity);
-    if (diode) {
-        show(E::LCDDI, true);
-        show(E::LcdV, true);
-        r.FunctionText = "Diode";
-        r.UnitText = "V";
-    }
-    if (continuity) {
-        show(E::LCDFm, true);
-        r.FunctionText = "CTN";
-    }
-    const bool percent = flag(kPercent);
-    const bool ampere = flag(kAmpere);
-    const bool ohm = flag(kOhm);
-    const bool hertz = flag(kHertz);
-    const bool farad = flag(kFarad);
-    const bool celsius = flag(kCelsius);
-    const bool fahrenheit = flag(kFahrenheit);
-    if (percent) show(E::LCDBF, true);
-    if (flag(kVolt)) show(E::LcdV, true);
-    if (ampere) show(E::LCDA, true);
-    if (ohm) {
-        show(E::LCDohm, true);
-        r.FunctionText = "OHM";
-    }
-    if (hertz) show(E::LCDHz, true);
-    if (farad) show(E::LCDF, true);
-    if (celsius) show(E::LCDCS, true);
-    if (fahrenheit) show(E::LCDFS, true);
-    const bool autoRange = flag(kAuto);
-    show(E::LcdAuto, autoRange);
-    r.RangeModeText = autoRange ? "AUTO" : "MANU";
-
-    const bool overload = digit[0] == 'F';
-    if (overload) {
-        digit[2] = '@';
-        digit[1] = '0';
-        hasDigit[0] = false;
-        hasDigit[3] = false;
-    }
-
-    const bool minus = at(frame, 2) == 'D';
-    show(E::LcdFH, minus);
-
-    constexpr std::array kPoints = {E::LcdP1, E::LcdP2, E::LcdP3};
-    for (std::size_t i = 0; i < kPoints.size(); ++i)
-        show(kPoints[i], point[i]);
-    const bool nano = flag(kNano), micro = flag(kMicro), milli = flag(kMilli);
-    show(E::LCDk, flag(kKilo));
-    show(E::LCDM1, flag(kMega));
-    show(E::Lcdm, milli);
-    show(E::LCDu, micro);
-    show(E::LCDA, ampere);
-    show(E::LCDn, nano);
-
-    if (shown(E::LcdAC)) r.FunctionText = "AC";
-    if (shown(E::LcdDc1)) r.FunctionText = "DC";
-    const bool volt = shown(E::LcdV);
-    if (volt) r.UnitText = "V";
-    if (ampere) r.UnitText = "A";
-    if (ohm) r.UnitText = "*";
-    struct Measured {
-        bool on;
-        const char* unit;
-        const char* function;
-    };
-    for (const Measured& m : {Measured{farad, "F", "CAP"}, Measured{celsius, "#", "TMP"},
-                              Measured{fahrenheit, "?", "TMP"}, Measured{hertz, "Hz", "Freq"},
-                              Measured{percent, "%", "DutyCycle"}}) {
-        if (!m.on) continue;
-        r.UnitText = m.unit;
-        r.FunctionText = m.function;
-    }
-    struct Prefixed {
-        bool base;
-        bool prefix;
-        const char* unit;
-    };
-    const bool kilo = shown(E::LCDk), mega = shown(E::LCDM1);
-    for (const Prefixed& p :
-         {Prefixed{volt, nano, "nV"}, Prefixed{volt, milli, "mV"}, Prefixed{volt, micro, "uV"},
-          Prefixed{ampere, nano, "nA"}, Prefixed{ampere, milli, "mA"},
-          Prefixed{ampere, micro, "uA"}, Prefixed{farad, nano, "nF"}, Prefixed{farad, milli, "mF"},
-          Prefixed{farad, micro, "uF"}, Prefixed{ohm, kilo, "k*"}, Prefixed{ohm, mega, "M*"}}) {
-        if (p.base && p.prefix) r.UnitText = p.unit;
-    }
-
-    auto pointText = [&](std::size_t i) -> std::string_view {
-        return point[i] ? std::string_view(separator) : std::string_view{};
-    };
-    r.ValueText.clear();
-    if (overload) {
-        r.ValueText.append(pointText(0)).append("0").append(pointText(1)).append("L");
-        r.ValueText.append(pointText(2));
-    } else {
-        if (minus) r.ValueText.push_back('-');
-        for (std::size_t i = 0; i < 4; ++i) {
-            r.ValueText.push_back(digit[i]);
-            if (i < 3) r.ValueText.append(pointText(i));
-        }
-    }
-
-    if (overload) {
-        const double beyond = static_cast<double>(m_profile.FullScale) + 1.0;
-        m_rawCount = minus ? -beyond : beyond;
-    } else {
-        int count = 0;
-        for (char c : digit)
-            count = count * 10 + (c - '0');
-        m_rawCount = minus ? -count : count;
-    }
-
-    const int pointPosition = point[2] ? 3 : point[1] ? 2 : point[0] ? 1 : 0;
+    const int pointPosition = display.pointPosition();
     track(pointPosition);
     track(pointPosition);
     m_lastPointPosition = pointPosition;
-
     m_panel.MaxText = m_maxValueText;
     m_panel.MinText = m_minValueText;
     m_panel.MaxTextU = r.UnitText;
     m_panel.MinTextU = r.UnitText;
-    constexpr std::array kDigits = {E::LcdDa, E::LcdDb, E::LcdDc, E::LcdDd};
-    for (std::size_t i = 0; i < 4; ++i) {
-        m_panel.digits[i].assign(hasDigit[i] ? 1 : 0, digit[i]);
-        show(kDigits[i], true);
-    }
 
-    if (r.UnitText == "Hz" || r.UnitText == "#") {
-        m_profile.FullScale = 1000;
-    } else if (r.UnitText == "%") {
-        m_profile.FullScale = 100;
-    } else {
-        m_profile.FullScale = 6000;
-    }
+    m_profile.FullScale = fullScaleFor(r.UnitText);
 
-    const RangeInput range{r.FunctionText, r.UnitText, shown(E::LcdAC), pointPosition,
-                           kilo,           mega,       continuity,      flag(kPosition65)};
+    const RangeInput range{r.FunctionText, r.UnitText,  status.ac,         pointPosition,
+                           status.kilo,    status.mega, status.continuity, status.position65};
     const RangeResult scaled = applyRangeTable(range, m_rawCount);
     r.NumericValue = scaled.NumericValue;
     if (scaled.row != nullptr) {
