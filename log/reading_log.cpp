@@ -126,17 +126,13 @@ std::string ReadingLog::RecordSITimeChange(std::string_view text) {
     // Not an integer (an empty edit, for example), or a negative one pasted in: the interval
     // stays. The key filter lets only digits through, so this is rare.
     if (!value || *value < 0) return std::string(text);
-    std::string shown(text);
-    std::int32_t seconds = *value;
-    if (seconds == 0) {
-        shown = "1";
-        seconds = 1;
-    }
+    const bool zero = *value == 0;
+    const std::int32_t seconds = zero ? 1 : *value;
     // Intervals beyond what the timer takes (about 24.8 days) run at the longest it takes.
     const std::int64_t ms = std::int64_t{seconds} * 1000;
     m_Timer3Interval = ms > std::int64_t{kMaxSamplingIntervalMs} ? kMaxSamplingIntervalMs
                                                                  : static_cast<std::uint32_t>(ms);
-    return shown;
+    return zero ? std::string(1, '1') : std::string(text);
 }
 
 bool ReadingLog::RecordSITimeKeyPress(char key) {

@@ -1,0 +1,180 @@
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "decode/locale_info.h"
+#include "files/text_file.h"
+#include "files/xml_packet.h"
+#include "log/chart_pager.h"
+#include "log/log_table.h"
+#include "log/memory_chart_surface.h"
+#include "log/reading_log.h"
+
+namespace {
+
+// Resident memory of this process in bytes.
+double residentBytes() {
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
+// A typical logged row: the time walks through the day, the value through a few thousand
+// readings, the rest repeats.
+LogRecord typicalRow(std::int32_t i) {
+    const int seconds = i % 86400;
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    char value[16];
+    std::snprintf(value, sizeof value, "%02d.%02d", i % 6000 / 100, i % 100);
+    LogRecord r;
+    r.No = i + 1;
+    r.Time = time;
+    r.DcAc = "DC";
+    r.Value = value;
+    r.Unit = "V";
+    r.Auto = i % 7 == 0 ? "Fail" : "pass";
+    return r;
+}
+
+void fillTable(LogTable& table, std::int32_t rows) {
+    for (std::int32_t i = 0; i < rows; ++i)
+        table.append(typicalRow(i));
+}
+
+void BM_LogTableAppend10M(benchmark::State& state) {
+    constexpr std::int32_t kRows = 10'000'000;
+    for (auto _ : state) {
+        const double before = residentBytes();
+        LogTable table;
+        const auto start = std::chrono::steady_clock::now();
+        fillTable(table, kRows);
+        const std::chrono::duration<double, std::nano> took =
+            std::chrono::steady_clock::now() - start;
+        const double after = residentBytes();
+        state.counters["ns_per_row"] = took.count() / kRows;
+        state.counters["bytes_per_row"] = (after - before) / kRows;
+        benchmark::DoNotOptimize(table.rowCount());
+    }
+}
+BENCHMARK(BM_LogTableAppend10M)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The whole normal-mode path per decoded packet: log rules, table row, two chart points.
+void BM_ReadingLogNormalMode(benchmark::State& state) {
+    MemoryChartSurface chart(2);
+    TChartControl pager(chart, 100);
+    LogTable table;
+    FixedClock clock;
+    FixedLocale locale;
+    ReadingLog log(table, pager, clock, locale);
+    log.limitessClick();
+    TMeterReading reading{"05.99", "DC", "V", "AUTO", "pass", 5.99};
+    std::int32_t i = 0;
+    for (auto _ : state) {
+        clock.now = {i / 3600 % 24, i / 60 % 60, i % 60};
+        reading.ValueText[4] = static_cast<char>('0' + i % 10);
+        log.ReadingDecoded(reading, 6000.0);
+        if (++i == 10'000'000) {
+            state.PauseTiming();
+            log.RecordNewClick();
+            i = 0;
+            state.ResumeTiming();
+        }
+    }
+}
+BENCHMARK(BM_ReadingLogNormalMode);
+
+// AddValue must not slow down as the chart fills.
+void BM_PagerAddValue(benchmark::State& state) {
+    MemoryChartSurface chart(2);
+    TChartControl pager(chart, 100);
+    for (std::int64_t i = 0; i < state.range(0); ++i)
+        pager.AddValue(1.0);
+    for (auto _ : state)
+        pager.AddValue(2.0);
+    state.counters["points_before"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_PagerAddValue)->Arg(1000)->Arg(1'000'000)->Arg(10'000'000);
+
+std::string scratchFile(const char* name) {
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+
+double secondsOf(const std::function<void()>& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+template <bool Xml>
+void BM_SaveMillion(benchmark::State& state) {
+    constexpr std::int32_t kRows = 1'000'000;
+    LogTable table;
+    fillTable(table, kRows);
+    const std::string file = scratchFile(Xml ? "vxm_bench.xml" : "vxm_bench.txt");
+    std::string copy = file;
+    copy += ".copy";
+    double saveSeconds = 0;
+    double copySeconds = 0;
+    for (auto _ : state) {
+        saveSeconds += secondsOf([&] {
+            const FileResult r = Xml ? saveXmlPacket(table, file) : TableToTextFile(table, file);
+            if (!r.ok) state.SkipWithError(r.reason.c_str());
+        });
+        copySeconds += secondsOf([&] {
+            std::filesystem::copy_file(file, copy,
+                                       std::filesystem::copy_options::overwrite_existing);
+        });
+    }
+    state.counters["rows_per_s"] = benchmark::Counter(
+        static_cast<double>(kRows) * static_cast<double>(state.iterations()) / saveSeconds);
+    state.counters["save_to_copy"] = saveSeconds / copySeconds;
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+    std::filesystem::remove(file);
+    std::filesystem::remove(copy);
+}
+BENCHMARK(BM_SaveMillion<false>)->Name("BM_SaveMillion/text")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveMillion<true>)->Name("BM_SaveMillion/xml")->Unit(benchmark::kMillisecond);
+
+template <bool Xml>
+void BM_LoadMillion(benchmark::State& state) {
+    constexpr std::int32_t kRows = 1'000'000;
+    std::string bytes;
+    {
+        LogTable table;
+        fillTable(table, kRows);
+        OutputBuffer out;
+        if (Xml) {
+            writeXmlPacket(table, out);
+        } else {
+            writeTextTable(table, out);
+        }
+        bytes = std::move(out.bytes());
+    }
+    for (auto _ : state) {
+        LogTable table;
+        const FileResult r =
+            Xml ? loadXmlPacket(bytes, table) : loadTextTable(bytes, table, NumberFormat{});
+        if (!r.ok || table.rowCount() != static_cast<std::size_t>(kRows)) {
+            state.SkipWithError("load failed");
+        }
+    }
+    state.counters["rows_per_s"] = benchmark::Counter(
+        static_cast<double>(kRows), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_LoadMillion<false>)->Name("BM_LoadMillion/text")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadMillion<true>)->Name("BM_LoadMillion/xml")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
