@@ -22,6 +22,14 @@
 /// the sink are all left as they were; rejectedCount() grows by one. The link indicator therefore
 /// lights only for packets that yield a reading.
 ///
+/// MAX/MIN tracking runs twice per packet over the context (UnitText, point position,
+/// FunctionText); a changed context restarts it (DecoderSink::restartSeries). A restart empties
+/// both extremes, so the next tracked reading becomes both MAX and MIN whatever its count, also
+/// one beyond the full scale that the previous unit left (after Hz, % or degrees Celsius).
+///
+/// Sink calls per decoded packet, in order: restartSeries for each restart, setLeftAxisRange once
+/// when a range row matched (the last matching row), ReadingDecoded last.
+///
 /// Not thread-safe: all calls come from one thread (the GUI thread in the program).
 class MeterDecoder : public PacketSink {
 public:
