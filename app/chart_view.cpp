@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -31,7 +32,7 @@ ChartView::ChartView(QWidget* parent)
     setObjectName(QStringLiteral("Chtshow"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
-    resize(kSize);
+    setGeometry(kStartGeometry);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_plot);
@@ -110,7 +111,7 @@ void ChartView::clearSeries(int series) {
     if (kept == 0) {
         m_data->clear();
     } else if (kept < m_data->size()) {
-        m_data->removeAfter(kept);
+        m_data->removeAfter(kept - 0.5);  // removes keys above the given one
     }
     if (m_automatic) applyBottomWindow();
     scheduleReplot();
@@ -175,14 +176,12 @@ void ChartView::scrollBottom(double offset) {
 }
 
 void ChartView::applyBottomWindow() {
-    if (m_automatic) {
-        const auto [greatest, least] = shownPointSpan();
-        m_bottomMinimum = least;
-        m_bottomMaximum = greatest;
-    }
+    // While automatic the axis follows the points; the manual window is kept for later.
+    double minimum = m_bottomMinimum, maximum = m_bottomMaximum;
+    if (m_automatic) std::tie(maximum, minimum) = shownPointSpan();
     // A one-point window is legal for the pager (page size 1) but not for the axis: pad it.
-    const double pad = m_bottomMaximum > m_bottomMinimum ? 0.0 : 0.5;
-    m_plot->xAxis->setRange(m_bottomMinimum - pad, m_bottomMaximum + pad);
+    const double pad = maximum > minimum ? 0.0 : 0.5;
+    m_plot->xAxis->setRange(minimum - pad, maximum + pad);
     scheduleReplot();
 }
 
@@ -209,9 +208,10 @@ QImage ChartView::renderImage() {
     QImage image(size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QCPPainter painter(&image);
-    const QPoint at = m_plot->geometry().topLeft();
-    painter.translate(at);
-    m_plot->toPainter(&painter, m_plot->width(), m_plot->height());
+    // The plot fills the frame's contents; their size is known even before a layout pass.
+    const QRect area = contentsRect();
+    painter.translate(area.topLeft());
+    m_plot->toPainter(&painter, area.width(), area.height());
     painter.end();
     return image;
 }

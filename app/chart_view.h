@@ -24,7 +24,8 @@ using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
 /// that is refilled while the other still holds points overwrites the shared values.
 ///
 /// Adding a point appends in O(1) and schedules one repaint for the next event-loop turn, so a
-/// burst of points costs one repaint. GUI thread only.
+/// burst of points costs one repaint. Placed at (309, 189) in its parent, 350 x 316.
+/// GUI thread only.
 class ChartView : public QFrame, public ChartSurface {
 public:
     explicit ChartView(QWidget* parent = nullptr);
@@ -64,7 +65,7 @@ public:
     const QSharedPointer<QCPGraphDataContainer>& data() const { return m_data; }
 
     static constexpr int kSeriesCount = 2;
-    static constexpr QSize kSize{350, 316};
+    static constexpr QRect kStartGeometry{309, 189, 350, 316};
 
 private:
     bool validSeries(int series) const { return series >= 0 && series < kSeriesCount; }

@@ -202,7 +202,8 @@ LcdPanelWidget::LcdPanelWidget(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Panel1"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
-    setFixedSize(kSize);
+    setGeometry(kStartGeometry);
+    setFixedSize(kStartGeometry.size());
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -276,26 +277,28 @@ std::uint8_t LcdPanelWidget::digitSegments(std::string_view caption) {
 }
 
 QRect LcdPanelWidget::segmentRect(const QRect& digit, int segment) {
+    // Horizontal segments span the digit's width; vertical ones fit between them with a
+    // pixel of air, so no two segments share a pixel.
     const int t = 6;  // stroke
     const int x = digit.left(), y = digit.top(), w = digit.width(), h = digit.height();
     const int mid = y + h / 2;
-    const int across = w - t - 2;
-    const int upDown = h / 2 - t / 2 - 2;
+    const int upperTop = y + t + 1, upperHeight = mid - t / 2 - 1 - upperTop;
+    const int lowerTop = mid + t / 2 + 1, lowerHeight = y + h - t - 1 - lowerTop;
     switch (segment) {
         case 0:
-            return {x + t / 2 + 1, y, across, t};
+            return {x + 2, y, w - 4, t};
         case 1:
-            return {x + w - t, y + t / 2 + 1, t, upDown};
+            return {x + w - t, upperTop, t, upperHeight};
         case 2:
-            return {x + w - t, mid + 1, t, upDown};
+            return {x + w - t, lowerTop, t, lowerHeight};
         case 3:
-            return {x + t / 2 + 1, y + h - t, across, t};
+            return {x + 2, y + h - t, w - 4, t};
         case 4:
-            return {x, mid + 1, t, upDown};
+            return {x, lowerTop, t, lowerHeight};
         case 5:
-            return {x, y + t / 2 + 1, t, upDown};
+            return {x, upperTop, t, upperHeight};
         case 6:
-            return {x + t / 2 + 1, mid - t / 2, across, t};
+            return {x + 2, mid - t / 2, w - 4, t};
         default:
             return {};
     }

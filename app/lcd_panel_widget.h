@@ -13,7 +13,8 @@
 /// The LCD look-alike `Panel1`: a white 302 x 162 panel with a lowered bevel that draws an
 /// LcdPanelState. Digits are seven-segment figures ("@" is the letter L, an empty caption is
 /// blank); points are filled rectangles; every annunciator is drawn as its symbol in its own
-/// rectangle, so each element can be checked on its own. GUI thread only.
+/// rectangle, so each element can be checked on its own. Placed at (5, 36) in its parent.
+/// GUI thread only.
 class LcdPanelWidget : public QFrame {
 public:
     explicit LcdPanelWidget(QWidget* parent = nullptr);
@@ -33,7 +34,7 @@ public:
     /// Bounding rectangle of segment 0..6 inside a digit's rectangle.
     static QRect segmentRect(const QRect& digit, int segment);
 
-    static constexpr QSize kSize{302, 162};
+    static constexpr QRect kStartGeometry{5, 36, 302, 162};
 
 protected:
     void paintEvent(QPaintEvent* event) override;

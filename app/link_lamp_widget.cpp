@@ -8,7 +8,8 @@ LinkLampWidget::LinkLampWidget(QWidget* parent)
     : QWidget(parent),
       m_okPicture(loadPicture(QStringLiteral("CONok"))),
       m_notOkPicture(loadPicture(QStringLiteral("CONokN"))) {
-    setFixedSize(kSize);
+    setGeometry(kStartGeometry);
+    setFixedSize(kStartGeometry.size());
 }
 
 void LinkLampWidget::setPanelState(const LcdPanelState& state) {

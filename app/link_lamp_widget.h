@@ -7,7 +7,8 @@
 
 /// The link pictures of the limit panel: `CONok` (25 x 24, the meter's screen lit) while
 /// packets arrive, `CONokN` (25 x 20, screen dark) otherwise. Both share one place; the
-/// widget draws whichever the panel state shows. GUI thread only.
+/// widget draws whichever the panel state shows. Placed at (310, 13) in its parent (the
+/// limits panel). GUI thread only.
 class LinkLampWidget : public QWidget {
 public:
     explicit LinkLampWidget(QWidget* parent = nullptr);
@@ -17,7 +18,7 @@ public:
     bool okShown() const { return m_ok; }
     bool notOkShown() const { return m_notOk; }
 
-    static constexpr QSize kSize{25, 24};
+    static constexpr QRect kStartGeometry{310, 13, 25, 24};
 
 protected:
     void paintEvent(QPaintEvent* event) override;
