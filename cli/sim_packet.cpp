@@ -97,21 +97,23 @@ MeterPacket encodePacket(const MeterDisplay& display) {
 }
 
 std::string displayValueText(const MeterDisplay& display, char decimalSeparator) {
-    std::string cells[4];
+    std::array<char, 4> cells{};  // '\0' is a blank cell
     if (display.overload) {
-        cells[1] = "0";
-        cells[2] = "L";
+        cells[1] = '0';
+        cells[2] = 'L';
     } else {
         std::int32_t rest = clampedCount(display);
-        for (int i = 3; i >= 0; --i) {
+        for (std::size_t i = cells.size(); i-- > 0;) {
             cells[i] = static_cast<char>('0' + rest % 10);
             rest /= 10;
         }
     }
-    std::string text = (display.negative && !display.overload) ? "-" : "";
-    for (int i = 0; i < 4; ++i) {
-        text += cells[i];
-        if (display.point == i + 1) text += decimalSeparator;
+    std::string text;
+    text.reserve(8);
+    if (display.negative && !display.overload) text.push_back('-');
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i] != '\0') text.push_back(cells[i]);
+        if (display.point == static_cast<int>(i) + 1) text.push_back(decimalSeparator);
     }
     return text;
 }

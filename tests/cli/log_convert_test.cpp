@@ -186,3 +186,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BadInputCase>& param) { return param.param.name; });
 
 }  // namespace
+
+namespace {
+
+TEST(LogCommandStop, SavesWhatWasLoggedWhenTerminated) {
+    // A live feed never ends; SIGTERM must end the logger with its log saved.
+    TempFolder folder;
+    const std::string file = folder.file("live.txt");
+    const ProcessResult r =
+        runShell(shellQuote(kCliPath) + " sim --rate 20 | " + shellQuote(kCliPath) + " log --out " +
+                 shellQuote(file) + " & pid=$!; sleep 1; kill -TERM $pid; wait $pid");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto rows = textRows(readFile(file));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0][3], "5.123");
+}
+
+}  // namespace
