@@ -157,8 +157,11 @@ int runSim(const std::vector<std::string>& args, int outFd, std::ostream& err) {
     };
     double rate = 2.5;
     if (const auto text = parsed->value("rate")) {
+        // Below one packet in 1000 s the schedule would outgrow the clock's range.
         const auto value = parseReal(*text, 0.0, 1e9);
-        if (!value) return usage("--rate takes a number of packets per second, 0 or more");
+        if (!value || (*value > 0.0 && *value < 0.001)) {
+            return usage("--rate takes packets per second: 0, or 0.001 to 1e9");
+        }
         rate = *value;
     }
     std::optional<std::int64_t> count;

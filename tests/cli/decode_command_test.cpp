@@ -169,6 +169,17 @@ INSTANTIATE_TEST_SUITE_P(Lines, MalformedHidLine,
                          ::testing::Values("00 F0 ZZ", "00 F0 100", "00 0xF0", "R 00  F0",
                                            std::string(300000, '0')));
 
+TEST(SimUsage, RefusesOptionsItCannotHonour) {
+    for (const std::string options :
+         {"--rate -1", "--rate 1e-300", "--rate nan", "--count x", "--count -1", "--seed -3",
+          "--hid --pty", "--hid=1", "extra"}) {
+        const ProcessResult r = runShell(shellQuote(kCliPath) + " sim --count 1 " + options);
+        EXPECT_EQ(r.status, 2) << options;
+        EXPECT_EQ(r.out, "") << options;
+        EXPECT_NE(r.err, "") << options;
+    }
+}
+
 TEST(CliHelp, EveryCommandDescribesItself) {
     for (const std::string command : {"decode", "sim", "log", "convert"}) {
         const ProcessResult r = runShell(shellQuote(kCliPath) + " " + command + " --help");
