@@ -1,5 +1,6 @@
 #include "files/text_file.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
@@ -100,24 +101,29 @@ Tokens splitTabs(std::string_view line) {
     return tokens;
 }
 
-void appendInteger(OutputBuffer& out, std::int32_t value) {
-    char buf[16];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(std::string_view(buf, static_cast<std::size_t>(end - buf)));
+// Copies `text` to `at` and returns the end.
+char* put(char* at, std::string_view text) {
+    std::copy(text.begin(), text.end(), at);
+    return at + text.size();
 }
 
 }  // namespace
 
 void writeTextTable(const LogTable& table, OutputBuffer& out) {
     out.append("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n");
+    // One line at most: an integer, five texts of up to 20 bytes, separators and CR LF.
+    char line[16 + 5 * (1 + kLogTextWidth) + 2];
     for (std::size_t row = 0; row < table.rowCount(); ++row) {
-        if (const auto no = table.No(row)) appendInteger(out, *no);
+        char* at = line;
+        if (const auto no = table.No(row)) at = std::to_chars(at, line + 16, *no).ptr;
         for (const LogField field : kWrittenTexts) {
-            out.push('\t');
+            *at++ = '\t';
             const std::string_view text = trim(table.text(row, field).value_or(""));
-            out.append(text.empty() ? std::string_view("NULL") : text);
+            at = put(at, text.empty() ? std::string_view("NULL") : text);
         }
-        out.append("\r\n");
+        *at++ = '\r';
+        *at++ = '\n';
+        out.append(std::string_view(line, static_cast<std::size_t>(at - line)));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "log/log_table.h"
 
+#include <algorithm>
 #include <cassert>
 #include <utility>
 
@@ -11,10 +12,6 @@ constexpr std::array<std::string_view, kLogFieldCount> kFieldNames = {
 // Position of a text field among the five text slots of a row.
 constexpr std::size_t textSlot(LogField field) {
     return static_cast<std::size_t>(field) - 1;
-}
-
-constexpr std::uint8_t nullBit(LogField field) {
-    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(field));
 }
 
 char asciiLower(char c) {
@@ -85,18 +82,19 @@ const std::optional<std::int32_t>& LogRecord::integer(LogField field) const {
 LogTable::LogTable() = default;
 LogTable::~LogTable() = default;
 
-const LogTable::Row& LogTable::rowAt(std::size_t row) const {
-    assert(row < m_rowCount);
-    return m_chunks[row >> kChunkShift][row & (kChunkRows - 1)];
-}
-
 std::uint32_t LogTable::intern(std::string_view text) {
     const auto found = m_poolIndex.find(text);
     if (found != m_poolIndex.end()) return found->second;
-    const auto id = static_cast<std::uint32_t>(m_pool.size());
-    // The deque never moves its elements, so the key view stays valid.
-    const std::string& stored = m_pool.emplace_back(text);
-    m_poolIndex.emplace(std::string_view(stored), id);
+    if (m_poolBlocks.empty() || m_poolBlockUsed + text.size() > kPoolBlockBytes) {
+        m_poolBlocks.push_back(std::make_unique<char[]>(kPoolBlockBytes));
+        m_poolBlockUsed = 0;
+    }
+    char* stored = m_poolBlocks.back().get() + m_poolBlockUsed;
+    std::copy(text.begin(), text.end(), stored);
+    m_poolBlockUsed += text.size();
+    const auto id = static_cast<std::uint32_t>(m_poolViews.size());
+    m_poolViews.emplace_back(stored, text.size());
+    m_poolIndex.emplace(m_poolViews.back(), id);
     return id;
 }
 
@@ -140,7 +138,9 @@ void LogTable::clear() {
     m_chunks.clear();
     m_rowCount = 0;
     m_poolIndex.clear();
-    m_pool.clear();
+    m_poolViews.clear();
+    m_poolBlocks.clear();
+    m_poolBlockUsed = 0;
     m_nval.clear();
     m_nvalStored = false;
     m_givenChanges.clear();
@@ -154,28 +154,12 @@ void LogTable::replaceChangeList(std::vector<ChangeTriple> list) {
     m_derivedFrom = m_rowCount;
 }
 
-std::optional<std::int32_t> LogTable::integer(std::size_t row, LogField field) const {
-    const Row& r = rowAt(row);
-    if (!isIntegerField(field) || (r.nulls & nullBit(field)) != 0) return std::nullopt;
-    return field == LogField::No ? r.no : m_nval[row];
-}
-
-std::optional<std::string_view> LogTable::text(std::size_t row, LogField field) const {
-    const Row& r = rowAt(row);
-    if (isIntegerField(field) || (r.nulls & nullBit(field)) != 0) return std::nullopt;
-    return std::string_view(m_pool[r.text[textSlot(field)]]);
-}
-
 std::string LogTable::displayText(std::size_t row, LogField field) const {
     if (isIntegerField(field)) {
         const auto value = integer(row, field);
         return value ? std::to_string(*value) : std::string();
     }
     return std::string(text(row, field).value_or(std::string_view()));
-}
-
-std::uint8_t LogTable::rowState(std::size_t row) const {
-    return rowAt(row).state;
 }
 
 LogRecord LogTable::record(std::size_t row) const {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -88,12 +88,20 @@ public:
     void replaceChangeList(std::vector<ChangeTriple> list);
 
     /// Field reading. `row` must be below rowCount(). A text view stays valid until clear().
-    std::optional<std::int32_t> integer(std::size_t row, LogField field) const;
+    std::optional<std::int32_t> integer(std::size_t row, LogField field) const {
+        const Row& r = rowAt(row);
+        if (!isIntegerField(field) || (r.nulls & nullBit(field)) != 0) return std::nullopt;
+        return field == LogField::No ? r.no : m_nval[row];
+    }
     std::optional<std::int32_t> No(std::size_t row) const { return integer(row, LogField::No); }
-    std::optional<std::string_view> text(std::size_t row, LogField field) const;
+    std::optional<std::string_view> text(std::size_t row, LogField field) const {
+        const Row& r = rowAt(row);
+        if (isIntegerField(field) || (r.nulls & nullBit(field)) != 0) return std::nullopt;
+        return m_poolViews[r.text[static_cast<std::size_t>(field) - 1]];
+    }
     /// A field as the grid shows it: integers in decimal, a field without value as "".
     std::string displayText(std::size_t row, LogField field) const;
-    std::uint8_t rowState(std::size_t row) const;
+    std::uint8_t rowState(std::size_t row) const { return rowAt(row).state; }
     LogRecord record(std::size_t row) const;
 
     /// The change list: the list given to replaceChangeList (as it came), followed by one
@@ -108,7 +116,7 @@ public:
     void endUpdate();
 
     /// Distinct texts held by the pool (for diagnostics and benchmarks).
-    std::size_t pooledTextCount() const { return m_pool.size(); }
+    std::size_t pooledTextCount() const { return m_poolViews.size(); }
 
 private:
     struct Row {
@@ -120,13 +128,25 @@ private:
     static constexpr std::size_t kChunkShift = 16;
     static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkShift;
 
-    const Row& rowAt(std::size_t row) const;
+    static constexpr std::size_t kPoolBlockBytes = 64 * 1024;
+
+    static constexpr std::uint8_t nullBit(LogField field) {
+        return static_cast<std::uint8_t>(1u << static_cast<unsigned>(field));
+    }
+    const Row& rowAt(std::size_t row) const {
+        assert(row < m_rowCount);
+        return m_chunks[row >> kChunkShift][row & (kChunkRows - 1)];
+    }
     std::uint32_t intern(std::string_view text);
     void notifyAppended();
 
     std::vector<std::unique_ptr<Row[]>> m_chunks;
     std::size_t m_rowCount = 0;
-    std::deque<std::string> m_pool;
+    // Interned texts: bytes in blocks that never move, so the views and the index keys stay
+    // valid until clear().
+    std::vector<std::unique_ptr<char[]>> m_poolBlocks;
+    std::size_t m_poolBlockUsed = 0;
+    std::vector<std::string_view> m_poolViews;
     std::unordered_map<std::string_view, std::uint32_t> m_poolIndex;
     std::vector<std::int32_t> m_nval;  // one per row once any row carried an NVal
     bool m_nvalStored = false;

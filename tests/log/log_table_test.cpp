@@ -19,6 +19,12 @@ LogRecord reading(std::int32_t no, std::string time, std::string value) {
     return r;
 }
 
+LogRecord makeTextOnly(std::string time) {
+    LogRecord r;
+    r.Time = std::move(time);
+    return r;
+}
+
 struct NameCase {
     const char* name;
     std::optional<LogField> field;
@@ -135,6 +141,22 @@ TEST(LogTable, TellsItsObserverAboutAppendsBatchesAndResets) {
     }
     EXPECT_EQ(events,
               (std::vector<std::string>{"append 0+1", "append 1+3", "reset", "append 0+2"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LogTable, FirstTextMayBeEmptyAndClearStartsAfresh) {
+    LogTable table;
+    for (int round = 0; round < 2; ++round) {
+        table.append(makeTextOnly(""));
+        table.append(makeTextOnly(std::string(20, 'y')));
+        EXPECT_EQ(table.text(0, LogField::Time), std::optional<std::string_view>(""));
+        EXPECT_EQ(table.text(1, LogField::Time), std::string(20, 'y'));
+        table.clear();
+        EXPECT_EQ(table.pooledTextCount(), 0u);
+    }
 }
 
 }  // namespace
