@@ -1,5 +1,6 @@
 #include "files/xml_packet.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
@@ -48,16 +49,29 @@ std::string_view escapeOf(char c) {
     }
 }
 
-void appendEscaped(OutputBuffer& out, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::string_view escaped = escapeOf(text[i]);
-        if (escaped.empty()) continue;
-        out.append(text.substr(start, i - start));
-        out.append(escaped);
-        start = i + 1;
+// Bytes that need an escape are all below 128; a lookup keeps the common case to one test.
+constexpr std::array<bool, 256> kNeedsEscape = [] {
+    std::array<bool, 256> table{};
+    for (const unsigned char c : std::string_view("<>&'\"\r\n\t\\"))
+        table[c] = true;
+    return table;
+}();
+
+// Copies `text` escaped to `at` (room for 6 bytes per input byte) and returns the end.
+char* putEscaped(char* at, std::string_view text) {
+    for (const char c : text) {
+        if (!kNeedsEscape[static_cast<unsigned char>(c)]) {
+            *at++ = c;
+            continue;
+        }
+        const std::string_view escaped = escapeOf(c);
+        at = std::copy(escaped.begin(), escaped.end(), at);
     }
-    out.append(text.substr(start));
+    return at;
+}
+
+char* put(char* at, std::string_view text) {
+    return std::copy(text.begin(), text.end(), at);
 }
 
 template <typename Int>
@@ -497,33 +511,36 @@ void writeXmlPacket(const LogTable& table, OutputBuffer& out) {
         out.append("\"/>");
     }
     out.append("</METADATA><ROWDATA>");
+    // The longest ROW: its state, two integers and five texts of 20 bytes escaped to 6 each.
+    char line[64 + 2 * 32 + 5 * (16 + 6 * kLogTextWidth)];
     for (std::size_t row = 0; row < table.rowCount(); ++row) {
-        out.append("<ROW");
+        char* at = put(line, "<ROW");
         if (const std::uint8_t state = table.rowState(row); state != 0) {
-            out.append(" RowState=\"");
-            appendNumber(out, static_cast<unsigned>(state));
-            out.push('"');
+            at = put(at, " RowState=\"");
+            at = std::to_chars(at, at + 4, static_cast<unsigned>(state)).ptr;
+            *at++ = '"';
         }
         for (const LogField field : kLogFields) {
             if (isIntegerField(field)) {
                 const auto value = table.integer(row, field);
                 if (!value) continue;
-                out.push(' ');
-                out.append(logFieldName(field));
-                out.append("=\"");
-                appendNumber(out, *value);
-                out.push('"');
+                *at++ = ' ';
+                at = put(at, logFieldName(field));
+                at = put(at, "=\"");
+                at = std::to_chars(at, at + 12, *value).ptr;
+                *at++ = '"';
             } else {
                 const auto value = table.text(row, field);
                 if (!value) continue;
-                out.push(' ');
-                out.append(logFieldName(field));
-                out.append("=\"");
-                appendEscaped(out, *value);
-                out.push('"');
+                *at++ = ' ';
+                at = put(at, logFieldName(field));
+                at = put(at, "=\"");
+                at = putEscaped(at, *value);
+                *at++ = '"';
             }
         }
-        out.append("/>");
+        at = put(at, "/>");
+        out.append(std::string_view(line, static_cast<std::size_t>(at - line)));
     }
     out.append("</ROWDATA></DATAPACKET>");
 }
