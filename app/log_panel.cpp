@@ -31,15 +31,15 @@ LogPanel::LogPanel(QWidget* parent) : QFrame(parent) {
     m_RepeatSet = new QCheckBox(QStringLiteral("Repeat"), this);
     m_RepeatSet->setObjectName(QStringLiteral("RepeatSet"));
     m_RepeatSet->setChecked(true);
-    m_RepeatSet->move(4, 12);
-    m_RepeatSet->resize(m_RepeatSet->sizeHint());
+    // Two rows: the sampling caption with its edit is too wide to share a row with "Repeat"
+    // and leave room for the picture buttons.
+    m_RepeatSet->setGeometry(6, 2, m_RepeatSet->sizeHint().width(), 18);
 
     // The interval edit sits over the eleven blanks of the caption, between "Interval" and "'S".
     const QString lead = QStringLiteral("Sampling Interval");
     m_RecordSI = new QCheckBox(lead + QString(11, u' ') + QStringLiteral("'S"), this);
     m_RecordSI->setObjectName(QStringLiteral("RecordSI"));
-    m_RecordSI->move(m_RepeatSet->geometry().right() + 3, 12);
-    m_RecordSI->resize(m_RecordSI->sizeHint());
+    m_RecordSI->setGeometry(6, 20, m_RecordSI->sizeHint().width(), 18);
 
     const QFontMetrics metrics(m_RecordSI->font());
     const int textLeft = m_RecordSI->x() + style()->pixelMetric(QStyle::PM_IndicatorWidth) +
@@ -47,7 +47,8 @@ LogPanel::LogPanel(QWidget* parent) : QFrame(parent) {
     const int blanks = metrics.horizontalAdvance(QString(11, u' '));
     m_RecordSITime = new QLineEdit(QStringLiteral("1"), this);
     m_RecordSITime->setObjectName(QStringLiteral("RecordSITime"));
-    m_RecordSITime->setGeometry(textLeft + metrics.horizontalAdvance(lead) + 2, 10, blanks - 4, 21);
+    m_RecordSITime->setGeometry(textLeft + metrics.horizontalAdvance(lead) + 2, m_RecordSI->y(),
+                                blanks - 4, m_RecordSI->height());
 
     m_RecordNew = addPictureButton(this, "RecordNew", window_icons::clearLog(), {209, 12, 23, 21},
                                    "Close Data");

@@ -1,0 +1,72 @@
+#include "window_test_support.h"
+
+#include "app/application.h"
+#include "app/fonts.h"
+
+QApplication& windowTestApp() {
+    static int argc = 1;
+    static char name[] = "app_window_tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's input devices must not outlive it at exit.
+    static VxmApplication* const app = [] {
+        auto* created = new VxmApplication(argc, argv);
+        installFontSubstitutions();
+        return created;
+    }();
+    return *app;
+}
+
+std::optional<FileDialogResult> FakeDialogs::saveFile(QWidget*, const FileDialogRequest& r) {
+    saveRequests.push_back(r);
+    if (saveAnswers.empty()) return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+std::optional<FileDialogResult> FakeDialogs::openFile(QWidget*, const FileDialogRequest& r) {
+    openRequests.push_back(r);
+    if (openAnswers.empty()) return std::nullopt;
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+Packet meterPacket(char sign, const char (&digits)[5], char point, std::uint8_t status8,
+                   std::uint8_t status9, std::uint8_t status10, std::uint8_t status11) {
+    const auto byte = [](char c) { return static_cast<std::uint8_t>(c); };
+    return {byte(sign),
+            byte(digits[0]),
+            byte(digits[1]),
+            byte(digits[2]),
+            byte(digits[3]),
+            0x20,
+            byte(point),
+            status8,
+            status9,
+            status10,
+            status11,
+            0x00,
+            0x0D,
+            0x0A};
+}
+
+Packet dcVolts(const char (&digits)[5]) {
+    return meterPacket('+', digits, '2', kAuto | kDc, 0, 0, kVolt);
+}
+
+WindowFixture::WindowFixture(bool is64Bit) {
+    windowTestApp();
+    clock.now = {10, 15, 30};
+    window = std::make_unique<TFCOMM>(WindowEnvironment{
+        dialogs, locale, clock, [is64Bit] { return is64Bit; }, [this] { ++quits; }});
+    // The meter is already sending: the line feed of its previous packet lines up the first.
+    const std::uint8_t lineFeed = 0x0A;
+    window->receiveSerialData(&lineFeed, 1);
+}
+
+WindowFixture::~WindowFixture() = default;
+
+void WindowFixture::feed(const Packet& packet) {
+    window->receiveSerialData(packet.data(), static_cast<std::int32_t>(packet.size()));
+}

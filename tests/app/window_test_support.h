@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "decode/locale_info.h"
+#include "log/clock.h"
+
+/// The application object of the window tests: the program's own, so that its error report
+/// can be tested too. Font substitutions as the program installs them.
+QApplication& windowTestApp();
+
+/// Dialogs that answer as the test says and remember what was asked.
+class FakeDialogs : public Dialogs {
+public:
+    std::deque<std::optional<FileDialogResult>> saveAnswers, openAnswers;  // empty: cancel
+    std::vector<FileDialogRequest> saveRequests, openRequests;
+    std::vector<QString> informations, errors, applicationErrors;
+    struct Question {
+        QString caption, text;
+    };
+    std::vector<Question> questions;
+    bool confirmAnswer = true;
+
+    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest& r) override;
+    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest& r) override;
+    void information(QWidget*, const QString& text) override { informations.push_back(text); }
+    void error(QWidget*, const QString& text) override { errors.push_back(text); }
+    bool confirm(QWidget*, const QString& caption, const QString& text) override {
+        questions.push_back({caption, text});
+        return confirmAnswer;
+    }
+    void applicationError(const QString& text) override { applicationErrors.push_back(text); }
+};
+
+/// One 14-byte meter packet: sign, four digit characters, blank, point code, the four status
+/// bytes (8 to 11), a zero byte, CR, LF.
+using Packet = std::array<std::uint8_t, 14>;
+Packet meterPacket(char sign, const char (&digits)[5], char point, std::uint8_t status8,
+                   std::uint8_t status9, std::uint8_t status10, std::uint8_t status11);
+
+// Status bits used by the tests.
+inline constexpr std::uint8_t kAuto = 0x20, kDc = 0x10;                    // byte 8
+inline constexpr std::uint8_t kKilo = 0x20;                                // byte 10
+inline constexpr std::uint8_t kVolt = 0x80, kOhm = 0x20, kCelsius = 0x02;  // byte 11
+
+/// DC, auto range, volt, point after digit 2: "05.99" for digits "0599".
+Packet dcVolts(const char (&digits)[5]);
+
+/// The program's window built on fake dialogs, a fixed "." locale and a fixed clock.
+class WindowFixture {
+public:
+    explicit WindowFixture(bool is64Bit = true);
+    ~WindowFixture();
+
+    void feed(const Packet& packet);
+
+    FakeDialogs dialogs;
+    FixedLocale locale;
+    FixedClock clock;
+    int quits = 0;
+    std::unique_ptr<TFCOMM> window;
+};
