@@ -50,6 +50,12 @@ ChartView::ChartView(QWidget* parent)
     m_plot->axisRect()->setBackground(Qt::white);
     m_plot->setInteractions({});
     m_plot->legend->setVisible(false);
+    // The title is two blanks: it shows nothing but keeps its row above the plot.
+    QFont titleFont = chartFont(13);
+    m_plot->plotLayout()->insertRow(0);
+    auto* title = new QCPTextElement(m_plot, QStringLiteral("  "), titleFont);
+    title->setTextColor(Qt::blue);
+    m_plot->plotLayout()->addElement(0, 0, title);
 
     QCPAxis* bottom = m_plot->xAxis;
     bottom->setLabel(QStringLiteral("Record Number"));

@@ -207,7 +207,7 @@ TEST_F(ChartFixture, FillSwitchShowsAreaOrLineOverTheSamePoints) {
 TEST_F(ChartFixture, PageSizeTypedKeyByKeyIsAppliedOnceAfterTheLastKey) {
     // Start-up applies the edit's "100" once; the pager already has it.
     EXPECT_TRUE(commands->Timer2().isActive());
-    commands->Timer2().setInterval(400);
+    commands->Timer2().setInterval(700);  // shorter than 1 s, far longer than a key gap
     QSignalSpy ticks(&commands->Timer2(), &QTimer::timeout);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() == 1; }, 3000));
     EXPECT_FALSE(commands->Timer2().isActive());
@@ -216,13 +216,13 @@ TEST_F(ChartFixture, PageSizeTypedKeyByKeyIsAppliedOnceAfterTheLastKey) {
     logValues(300);
     QLineEdit* edit = toolBar->Maxrecord();
     edit->selectAll();
-    QTest::keyClicks(edit, QStringLiteral("250"), Qt::NoModifier, 40);
+    QTest::keyClicks(edit, QStringLiteral("250"), Qt::NoModifier, 30);
     EXPECT_EQ(edit->text(), QStringLiteral("250"));
     EXPECT_EQ(ticks.count(), 1) << "applied before the edit was still";
     EXPECT_EQ(pager->PageSize(), 100);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() == 2; }, 3000));
-    QTest::qWait(600);
+    QTest::qWait(900);
     EXPECT_EQ(ticks.count(), 2) << "one change, not one per key";
     EXPECT_EQ(pager->PageSize(), 250);
     EXPECT_EQ(caption(), QStringLiteral("2"));
