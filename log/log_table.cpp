@@ -111,7 +111,13 @@ void LogTable::append(const LogRecord& record) {
         if (isIntegerField(field)) continue;
         const auto& text = record.text(field);
         if (text) {
-            row.text[textSlot(field)] = intern(cut(*text));
+            // Consecutive rows mostly repeat their function, unit and verdict: try the id the
+            // same field took last before hashing.
+            const std::size_t slot = textSlot(field);
+            const std::string_view value = cut(*text);
+            std::uint32_t& last = m_lastTextId[slot];
+            if (last >= m_poolViews.size() || m_poolViews[last] != value) last = intern(value);
+            row.text[slot] = last;
         } else {
             row.text[textSlot(field)] = 0;
             row.nulls |= nullBit(field);

@@ -147,6 +147,7 @@ private:
     std::vector<std::unique_ptr<char[]>> m_poolBlocks;
     std::size_t m_poolBlockUsed = 0;
     std::vector<std::string_view> m_poolViews;
+    std::array<std::uint32_t, 5> m_lastTextId{};  // per text field: the id of its last text
     std::unordered_map<std::string_view, std::uint32_t> m_poolIndex;
     std::vector<std::int32_t> m_nval;  // one per row once any row carried an NVal
     bool m_nvalStored = false;

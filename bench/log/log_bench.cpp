@@ -28,28 +28,36 @@ double residentBytes() {
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
 }
 
+void putTwoDigits(std::string& text, std::size_t at, int value) {
+    text[at] = static_cast<char>('0' + value / 10);
+    text[at + 1] = static_cast<char>('0' + value % 10);
+}
+
 // A typical logged row: the time walks through the day, the value through a few thousand
-// readings, the rest repeats.
-LogRecord typicalRow(std::int32_t i) {
+// readings, the rest repeats. Rewrites `r` in place so that making it costs next to nothing.
+void typicalRow(std::int32_t i, LogRecord& r) {
+    if (!r.Time) {
+        r.Time = "00:00:00";
+        r.DcAc = "DC";
+        r.Value = "00.00";
+        r.Unit = "V";
+    }
     const int seconds = i % 86400;
-    char time[16];
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-    char value[16];
-    std::snprintf(value, sizeof value, "%02d.%02d", i % 6000 / 100, i % 100);
-    LogRecord r;
+    putTwoDigits(*r.Time, 0, seconds / 3600);
+    putTwoDigits(*r.Time, 3, seconds / 60 % 60);
+    putTwoDigits(*r.Time, 6, seconds % 60);
+    putTwoDigits(*r.Value, 0, i % 6000 / 100);
+    putTwoDigits(*r.Value, 3, i % 100);
     r.No = i + 1;
-    r.Time = time;
-    r.DcAc = "DC";
-    r.Value = value;
-    r.Unit = "V";
     r.Auto = i % 7 == 0 ? "Fail" : "pass";
-    return r;
 }
 
 void fillTable(LogTable& table, std::int32_t rows) {
-    for (std::int32_t i = 0; i < rows; ++i)
-        table.append(typicalRow(i));
+    LogRecord r;
+    for (std::int32_t i = 0; i < rows; ++i) {
+        typicalRow(i, r);
+        table.append(r);
+    }
 }
 
 void BM_LogTableAppend10M(benchmark::State& state) {
