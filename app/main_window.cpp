@@ -20,6 +20,7 @@
 #include "app/dialogs.h"
 #include "app/file_commands.h"
 #include "app/fonts.h"
+#include "app/grid_cell_delegate.h"
 #include "app/key_filter.h"
 #include "app/lcd_panel_widget.h"
 #include "app/limits_panel.h"
@@ -179,6 +180,7 @@ void TFCOMM::buildLogRegion() {
     titles->setSectionResizeMode(QHeaderView::Interactive);
     m_gridModel = new LogGridModel(*m_cds1, m_DBGrid1);
     m_DBGrid1->setModel(m_gridModel);
+    m_DBGrid1->setItemDelegate(new GridCellDelegate(m_DBGrid1));
     for (int column = 0; column < m_gridModel->columnCount(); ++column) {
         m_DBGrid1->setColumnWidth(column, LogGridModel::columnWidth(column));
     }
