@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/application.h"
+#include "app/log_grid_model.h"
+#include "app/log_panel.h"
+#include "app/qt_dialogs.h"
+#include "app/system_locale.h"
+#include "window_test_support.h"
+
+namespace {
+
+class FileCommandsTest : public testing::Test, public WindowFixture {
+protected:
+    FileCommandsTest() {
+        feed(dcVolts("0599"));
+        feed(dcVolts("0601"));
+    }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void save(const QString& name, int filterIndex = 0) {
+        dialogs.saveAnswers.push_back(FileDialogResult{name, filterIndex});
+        window->Panel2()->saveas()->click();
+    }
+    void open(const QString& name, int filterIndex = 0) {
+        dialogs.openAnswers.push_back(FileDialogResult{name, filterIndex});
+        window->Panel2()->OpenDataFiles()->click();
+    }
+    int rows() const { return window->gridModel()->rowCount(); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(FileCommandsTest, DialogsAskWithTheirFiltersAndRememberTheChoice) {
+    window->Panel2()->saveas()->click();  // cancelled: nothing happens
+    EXPECT_TRUE(dialogs.informations.empty());
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    const FileDialogRequest& first = dialogs.saveRequests[0];
+    EXPECT_EQ(first.filters, QStringList({"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}));
+    EXPECT_EQ(first.defaultSuffix, "xls");
+    EXPECT_TRUE(first.confirmOverwrite);
+    EXPECT_EQ(first.filterIndex, 0);
+
+    save(path("log.xml"), 1);
+    window->Panel2()->saveas()->click();
+    EXPECT_EQ(dialogs.saveRequests.back().filterIndex, 1) << "the entry confirmed last";
+    EXPECT_TRUE(dialogs.saveRequests.back().fileName.isEmpty()) << "the name starts empty";
+
+    open(path("log.xml"), 1);
+    window->Panel2()->OpenDataFiles()->click();
+    const FileDialogRequest& again = dialogs.openRequests.back();
+    EXPECT_EQ(again.filters, QStringList({"Excel File(*.xls)", "XML (*.xml)", "Txt File(*.txt)"}));
+    EXPECT_TRUE(again.defaultSuffix.isEmpty());
+    EXPECT_EQ(again.filterIndex, 1);
+    EXPECT_EQ(again.fileName, path("log.xml")) << "the open dialog keeps the name";
+}
+
+TEST_F(FileCommandsTest, TextSaveAndOpenAppendTheRecords) {
+    const QString name = path("log.txt");
+    save(name);
+    ASSERT_EQ(dialogs.informations.size(), 1u);
+    EXPECT_EQ(dialogs.informations[0], "Save table to specified file: " + name + " Scuss!");
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(),
+              "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n"
+              "1\t10:15:30\tDC\t05.99\tV\tpass\r\n"
+              "2\t10:15:30\tDC\t06.01\tV\tpass\r\n");
+
+    open(name);
+    EXPECT_EQ(rows(), 4) << "a text file appends";
+    EXPECT_EQ(window->gridModel()->index(3, 3).data().toString(), "06.01");
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(window->readingLog().RecordNo(), 3) << "loading does not count readings";
+}
+
+TEST_F(FileCommandsTest, XmlSaveAndOpenReplaceTheRecords) {
+    const QString name = path("log.xml");
+    save(name, 1);
+    ASSERT_EQ(dialogs.informations.size(), 1u);
+    feed(dcVolts("0700"));
+    ASSERT_EQ(rows(), 3);
+    open(name, 1);
+    EXPECT_EQ(rows(), 2) << "an XML file replaces the log";
+    EXPECT_EQ(window->gridModel()->index(1, 3).data().toString(), "06.01");
+    feed(dcVolts("0800"));
+    EXPECT_EQ(rows(), 3) << "the log goes on after a load";
+}
+
+TEST_F(FileCommandsTest, FailuresAreReportedAndTheWindowGoesOn) {
+    const QString missingFolder = path("no/such/folder/");
+    save(missingFolder + "log.txt");
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_EQ(dialogs.errors[0],
+              "Could not save table to specified file: " + missingFolder + "log.txt");
+
+    // A failed XML save is an error no step handles: the general error report shows it.
+    save(missingFolder + "log.xml", 1);
+    ASSERT_EQ(dialogs.applicationErrors.size(), 1u);
+    EXPECT_TRUE(dialogs.applicationErrors[0].contains(missingFolder + "log.xml"));
+    EXPECT_EQ(dialogs.informations.size(), 0u) << "no success box";
+
+    QFile junk(path("junk.txt"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("header\r\n1\t2\t3\t4\t5\t6\t7\t8\r\n");
+    junk.close();
+    open(path("junk.txt"));
+    open(path("missing.txt"));
+    ASSERT_EQ(dialogs.errors.size(), 3u);
+    EXPECT_EQ(dialogs.errors[1], "Failed to Load File!") << "eight fields on a line";
+    EXPECT_EQ(dialogs.errors[2], "Failed to Load File!") << "no such file";
+    EXPECT_EQ(rows(), 2);
+    feed(dcVolts("0700"));
+    EXPECT_EQ(rows(), 3);
+}
+
+// The real message box of the general error report, answered by a timer.
+TEST(GeneralErrorReport, ShowsTheApplicationTitleAndEndsOnlyTheEvent) {
+    windowTestApp();
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    const auto answer = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    };
+    QtDialogs dialogs;
+    auto& app = static_cast<VxmApplication&>(windowTestApp());
+    app.setErrorReporter([&dialogs](const QString& message) {
+        dialogs.applicationError(punctuateErrorText(message));
+    });
+
+    // An exception escaping an event handler ends that event only.
+    class Throwing : public QObject {
+    public:
+        bool event(QEvent* e) override {
+            if (e->type() == QEvent::User) throw std::runtime_error("Cannot create file");
+            return QObject::event(e);
+        }
+    } thrower;
+    QTimer::singleShot(0, answer);
+    QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+    QCoreApplication::sendPostedEvents(&thrower, QEvent::User);
+    EXPECT_EQ(caption, "VXM-90");
+    EXPECT_EQ(text, "Cannot create file.");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    app.setErrorReporter({});
+}
+
+TEST(SystemLocaleTest, ReadsSeparatorsAndTimeFormatOfEachLocale) {
+    windowTestApp();
+    const SystemLocale german(QLocale(QLocale::German, QLocale::Germany),
+                              QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(german.userDecimalSeparator(), ",");
+    EXPECT_EQ(german.systemDecimalSeparator(), ".");
+    EXPECT_EQ(german.userNumberFormat().decimalSeparator, ',');
+    EXPECT_EQ(german.userNumberFormat().thousandSeparator, '.');
+    EXPECT_EQ(german.timeSeparator(), ":");
+    EXPECT_EQ(german.formatTimeOfDay({15, 5, 9}), "15:05:09");
+
+    const SystemLocale american(QLocale(QLocale::English, QLocale::UnitedStates),
+                                QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(american.formatTimeOfDay({15, 5, 9}), "3:05:09 PM");
+}
+
+}  // namespace
