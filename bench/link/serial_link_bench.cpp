@@ -5,14 +5,16 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QTest>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -57,6 +59,16 @@ double percentile(std::vector<double> values, double p) {
     return values[index];
 }
 
+void runEventLoopUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    check.start(5);
+    if (!done()) loop.exec();
+}
+
 /// Streams `count` simulated packets at `rate` per second into a pseudo-terminal bound to
 /// COM 1 of a real window, and times each packet from its write to its row.
 LinkRun runLink(double rate, int count) {
@@ -76,6 +88,7 @@ LinkRun runLink(double rate, int count) {
     FixedClock clock;
     TFCOMM window(WindowEnvironment{dialogs, locale, clock, [] { return true; }});
     window.readingLog().selectRecordLimit(RecordLimitChoice::limitess);
+    window.show();  // painted like a real window (the offscreen platform draws too)
     window.COMM2().setComPortPollingDelay(100);
 
     std::vector<Clock::time_point> rowTimes(static_cast<std::size_t>(count));
@@ -97,6 +110,10 @@ LinkRun runLink(double rate, int count) {
     std::vector<Clock::time_point> writeTimes(static_cast<std::size_t>(count));
     std::atomic<bool> writerDone = false;
     std::thread writer([&] {
+        // A line feed first, as from a meter that was sending before: the first packet is then
+        // complete for the reader.
+        const char lineFeed = '\n';
+        if (::write(master, &lineFeed, 1) != 1) return;
         const auto start = Clock::now();
         for (int i = 0; i < count; ++i) {
             const auto due = start + std::chrono::duration_cast<Clock::duration>(
@@ -117,17 +134,19 @@ LinkRun runLink(double rate, int count) {
         writerDone = true;
     });
 
+    // Serve the window's event loop (poll ticks, the port's notifier) until every row is
+    // there; a waiting loop, so the writer thread gets the other core.
     const auto deadline = Clock::now() + std::chrono::duration<double>(count / rate + 3.0);
-    while (Clock::now() < deadline &&
-           !(writerDone && rowsSeen >= static_cast<std::size_t>(count))) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    const auto done = [&] {
+        return Clock::now() >= deadline ||
+               (writerDone && rowsSeen >= static_cast<std::size_t>(count));
+    };
+    runEventLoopUntil(done);
     writer.join();
     // Let a backlog drain so that lost packets are told from late ones.
     const auto drain = Clock::now() + std::chrono::milliseconds(500);
-    while (Clock::now() < drain && rowsSeen < static_cast<std::size_t>(count)) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    runEventLoopUntil(
+        [&] { return Clock::now() >= drain || rowsSeen >= static_cast<std::size_t>(count); });
 
     run.sent = count;
     run.logged = static_cast<int>(rowsSeen);
