@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QPushButton>
 #include <QWidget>
 
@@ -141,6 +143,9 @@ struct FailureCase {
     SerialOpenResult result;
     const char* mustSay;  // advice the message gives for this kind
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ComConnectionFailure : public ComConnectionTest,
                              public ::testing::WithParamInterface<FailureCase> {};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <map>
 
 #include "link/serial/port_naming.h"
@@ -21,6 +23,9 @@ struct BindingCase {
     QStringList system;
     QString expected;
 };
+void PrintTo(const BindingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PortBinding : public ::testing::TestWithParam<BindingCase> {};
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QThread>
 
 #include <cstring>
@@ -168,6 +170,9 @@ struct OpenFailureCase {
     QString device;  // "<pty>": the test's pseudo-terminal, already held by another driver
     SerialOpenError expected;
 };
+void PrintTo(const OpenFailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DriverOpenFailure : public ::testing::TestWithParam<OpenFailureCase> {};
 
@@ -265,6 +270,9 @@ struct SettingCase {
     void (*change)(TSerialPortDriver&);
     bool (*shows)(const SerialLineSettings&);
 };
+void PrintTo(const SettingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DriverSetting : public DriverRules, public ::testing::WithParamInterface<SettingCase> {};
 
