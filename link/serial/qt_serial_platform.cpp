@@ -132,7 +132,8 @@ public:
 
     void setQueueSizes(std::uint16_t inBytes, std::uint16_t /*outBytes*/) override {
         // Bounds what Qt buffers ahead of our reads; the rest waits in the kernel's queue.
-        m_port.setReadBufferSize(inBytes);
+        // Qt reads 0 as "unbounded", which a zero-sized receive buffer would never drain.
+        m_port.setReadBufferSize(std::max<qint64>(inBytes, 1));
     }
 
     void purge(bool input, bool output) override {
