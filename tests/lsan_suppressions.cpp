@@ -1,4 +1,4 @@
-// Leak-checker suppressions built into the link test programs, so that they hold however the
+// Leak-checker suppressions built into every test program, so that they hold however the
 // tests are started: system libraries keep some allocations for the life of the process.
 extern "C" const char* __lsan_default_suppressions();
 
