@@ -150,6 +150,8 @@ void LimitsPanel::showReading(const std::string& valueText) {
 }
 
 void LimitsPanel::applyVerdictColour(const QColor& colour) {
+    if (colour == m_verdictColour) return;  // palettes are costly to set per packet
+    m_verdictColour = colour;
     setBackground(m_T1VALUE, QPalette::Base, colour);
     setBackground(m_judge, QPalette::Window, colour);
     m_Shape1->setFill(colour);

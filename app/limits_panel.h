@@ -61,4 +61,5 @@ private:
     QLabel* m_judge;
     QTimer m_Timer1;
     QTimer m_Timer4;
+    QColor m_verdictColour;
 };

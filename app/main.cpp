@@ -1,6 +1,7 @@
 // The program's entry: application title, the main window, the event loop. No arguments are
-// read. VXM90_FEED_FILE (development aid, used by scripts/screenshot.sh): a file of raw meter
-// bytes fed through the serial handler, one packet's worth every 100 ms, over and over.
+// read. Two development aids: VXM90_FEED_FILE (used by scripts/screenshot.sh), a file of raw
+// meter bytes fed through the serial handler, one packet's worth every 100 ms, over and over;
+// VXM90_EXIT_WHEN_SHOWN (used by the start-up benchmark), end once the window is shown.
 #include <QFile>
 #include <QStyleFactory>
 #include <QTimer>
@@ -34,6 +35,17 @@ void startFeed(TFCOMM& window, const QString& path) {
     timer->start(100);
 }
 
+// Ends the program once the widget it watches has been painted.
+class ExitWhenPainted : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,5 +64,9 @@ int main(int argc, char** argv) {
     window.centreOnScreen();
     window.show();
     startFeed(window, qEnvironmentVariable("VXM90_FEED_FILE"));
+    ExitWhenPainted exitWhenPainted;
+    if (qEnvironmentVariableIsSet("VXM90_EXIT_WHEN_SHOWN")) {
+        window.clientArea()->installEventFilter(&exitWhenPainted);
+    }
     return QApplication::exec();
 }

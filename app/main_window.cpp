@@ -10,7 +10,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTableView>
 #include <QToolButton>
 
 #include "app/ansi_text.h"
@@ -20,12 +19,12 @@
 #include "app/dialogs.h"
 #include "app/file_commands.h"
 #include "app/fonts.h"
-#include "app/grid_cell_delegate.h"
 #include "app/key_filter.h"
 #include "app/lcd_panel_widget.h"
 #include "app/limits_panel.h"
 #include "app/link_lamp_widget.h"
 #include "app/log_grid_model.h"
+#include "app/log_grid_view.h"
 #include "app/log_panel.h"
 #include "app/platform_info.h"
 #include "app/window_icons.h"
@@ -161,41 +160,21 @@ void TFCOMM::buildLogRegion() {
 
     m_Panel2 = new LogPanel(m_client);
 
-    m_DBGrid1 = new QTableView(m_client);
+    m_DBGrid1 = new LogGridView(m_client);
     m_DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     m_DBGrid1->setGeometry(4, 264, 303, 241);
     m_DBGrid1->setFont(designFont("Arial", 12));
-    m_DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_DBGrid1->setWordWrap(false);
-    m_DBGrid1->setCornerButtonEnabled(false);
-    QHeaderView* rows = m_DBGrid1->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(kGridRowHeight);
-    QHeaderView* titles = m_DBGrid1->horizontalHeader();
-    titles->setFont(designFont("MS Sans Serif", 11, true));
-    titles->setHighlightSections(false);
-    titles->setSectionResizeMode(QHeaderView::Interactive);
+    m_DBGrid1->setRowHeight(kGridRowHeight);
+    m_DBGrid1->header()->setFont(designFont("MS Sans Serif", 11, true));
     m_gridModel = new LogGridModel(*m_cds1, m_DBGrid1);
     m_DBGrid1->setModel(m_gridModel);
-    m_DBGrid1->setItemDelegate(new GridCellDelegate(m_DBGrid1));
     for (int column = 0; column < m_gridModel->columnCount(); ++column) {
-        m_DBGrid1->setColumnWidth(column, LogGridModel::columnWidth(column));
+        m_DBGrid1->header()->resizeSection(column, LogGridModel::columnWidth(column));
     }
-    // The newest row becomes the current one, once per event-loop turn however many arrive.
-    connect(m_gridModel, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (m_gridFollowPending) return;
-        m_gridFollowPending = true;
-        QTimer::singleShot(0, this, [this] {
-            m_gridFollowPending = false;
-            const int last = m_gridModel->rowCount() - 1;
-            if (last < 0) return;
-            m_DBGrid1->setCurrentIndex(m_gridModel->index(last, 0));
-            m_DBGrid1->scrollToBottom();
-        });
-    });
+    // The newest row becomes the current one and comes into view, as in a data grid on a
+    // table whose cursor moves to each appended record.
+    connect(m_gridModel, &QAbstractItemModel::rowsInserted, this,
+            [this] { m_DBGrid1->setCurrentRow(m_gridModel->rowCount() - 1); });
 }
 
 void TFCOMM::buildLimitsPanel() {

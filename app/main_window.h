@@ -21,7 +21,6 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QTableView;
 class QToolButton;
 
 class Clock;
@@ -38,6 +37,7 @@ class LimitsPanel;
 class LinkLampWidget;
 class LocaleInfo;
 class LogGridModel;
+class LogGridView;
 class LogPanel;
 class LogTable;
 class MeterDecoder;
@@ -100,7 +100,7 @@ public:
     LcdPanelWidget* Panel1() const { return m_Panel1; }
     QProgressBar* PBar2() const { return m_PBar2; }
     LogPanel* Panel2() const { return m_Panel2; }
-    QTableView* DBGrid1() const { return m_DBGrid1; }
+    LogGridView* DBGrid1() const { return m_DBGrid1; }
     LogGridModel* gridModel() const { return m_gridModel; }
     LimitsPanel* Panel4() const { return m_Panel4; }
     LinkLampWidget* linkLamp() const { return m_linkLamp; }
@@ -155,7 +155,7 @@ private:
     LcdPanelWidget* m_Panel1 = nullptr;
     QProgressBar* m_PBar2 = nullptr;
     LogPanel* m_Panel2 = nullptr;
-    QTableView* m_DBGrid1 = nullptr;
+    LogGridView* m_DBGrid1 = nullptr;
     LogGridModel* m_gridModel = nullptr;
     LimitsPanel* m_Panel4 = nullptr;
     LinkLampWidget* m_linkLamp = nullptr;
@@ -169,5 +169,4 @@ private:
 
     QTimer m_ConTimer;
     QTimer m_Timer3;
-    bool m_gridFollowPending = false;
 };

@@ -1,0 +1,135 @@
+// Costs of the whole window path of one meter packet (decode, LCD panel, verdict, log append,
+// grid, chart) with an empty log and with a million logged rows, and the time from program
+// start to the window shown. Run with QT_QPA_PLATFORM=offscreen.
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "app/dialogs.h"
+#include "app/fonts.h"
+#include "app/main_window.h"
+#include "decode/locale_info.h"
+#include "log/clock.h"
+#include "log/log_table.h"
+
+namespace {
+
+class NoDialogs : public Dialogs {
+public:
+    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    void information(QWidget*, const QString&) override {}
+    void error(QWidget*, const QString&) override {}
+    bool confirm(QWidget*, const QString&, const QString&) override { return false; }
+    void applicationError(const QString&) override {}
+};
+
+using Packet = std::array<std::uint8_t, 14>;
+
+// DC volts, auto range, point after digit 2; the count walks so that every packet differs.
+Packet packet(std::int64_t n) {
+    const int count = static_cast<int>(n % 6000);
+    const auto digit = [](int d) { return static_cast<std::uint8_t>('0' + d); };
+    return {'+',
+            digit(count / 1000),
+            digit(count / 100 % 10),
+            digit(count / 10 % 10),
+            digit(count % 10),
+            0x20,
+            '2',
+            0x30,
+            0x00,
+            0x00,
+            0x80,
+            0x00,
+            0x0D,
+            0x0A};
+}
+
+struct Bench {
+    NoDialogs dialogs;
+    FixedLocale locale;
+    FixedClock clock;
+    std::unique_ptr<TFCOMM> window;
+
+    explicit Bench(std::int64_t logged) {
+        window = std::make_unique<TFCOMM>(
+            WindowEnvironment{dialogs, locale, clock, [] { return true; }, [] {}});
+        window->recordLimitAction(RecordLimitChoice::limitess)->trigger();
+        window->show();
+        const std::uint8_t lineFeed = 0x0A;
+        window->receiveSerialData(&lineFeed, 1);
+        for (std::int64_t i = 0; i < logged; ++i) {
+            feed(i);
+            if (i % 4096 == 0) QCoreApplication::processEvents();
+        }
+        QCoreApplication::processEvents();
+    }
+    void feed(std::int64_t n) {
+        const Packet p = packet(n);
+        window->receiveSerialData(p.data(), static_cast<std::int32_t>(p.size()));
+    }
+};
+
+// One packet through the window; range(0) rows logged before timing; range(1) 1 turns the
+// event loop after every packet (the repaint of LCD, verdict, grid and chart included, as at
+// the meter's rate), 0 never.
+void BM_PacketThroughWindow(benchmark::State& state) {
+    Bench bench(state.range(0));
+    const bool repaint = state.range(1) != 0;
+    std::int64_t n = state.range(0);
+    for (auto _ : state) {
+        bench.feed(n++);
+        if (repaint) QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    state.counters["rows"] = static_cast<double>(bench.window->cds1().rowCount());
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PacketThroughWindow)
+    ->ArgNames({"logged", "repaint"})
+    ->Args({0, 0})
+    ->Args({1000000, 0})
+    ->Args({0, 1})
+    ->Args({1000000, 1})
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(2000);
+
+// The program started as a process until its window has been shown and painted once.
+void BM_StartToWindowShown(benchmark::State& state) {
+    for (auto _ : state) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("VXM90_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(VXM90_PROGRAM), {});
+        if (!program.waitForFinished(10000) || program.exitCode() != 0) {
+            state.SkipWithError("the program did not start and end");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_StartToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    installFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
