@@ -127,7 +127,7 @@ TEST_F(MainWindow, StartsWithTheDesignsLayoutAndState) {
 
 TEST_F(MainWindow, PacketsReachPanelVerdictGridAndChart) {
     QAbstractItemModelTester tester(w().gridModel(),
-                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     feed(dcVolts("0599"));
 
     const LcdPanelState& panel = w().Panel1()->panelState();
