@@ -355,4 +355,33 @@ TEST(LogGridModelTest, ShowsTheTableAndFollowsIt) {
     EXPECT_EQ(LogGridModel::unitSymbolText("mV"), QStringLiteral("mV"));
 }
 
+TEST(LogGridViewTest, ClicksAndKeysMoveTheCurrentRowAndKeepItInView) {
+    windowTestApp();
+    LogTable table;
+    LogGridModel model(table, nullptr);
+    LogGridView grid(nullptr);
+    grid.resize(303, 241);
+    grid.setModel(&model);
+    LogRecord record;
+    record.Value = "1.000";
+    for (int i = 0; i < 100; ++i) {
+        record.No = i + 1;
+        table.append(record);
+    }
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    ASSERT_GT(grid.fullyVisibleRows(), 5);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, {20, grid.rowHeight() * 2 + 3});
+    EXPECT_EQ(grid.currentRow(), 2);
+    QTest::keyClick(&grid, Qt::Key_End);
+    EXPECT_EQ(grid.currentRow(), 99);
+    EXPECT_EQ(grid.firstVisibleRow() + grid.fullyVisibleRows() - 1, 99);
+    QTest::keyClick(&grid, Qt::Key_Home);
+    EXPECT_EQ(grid.firstVisibleRow(), 0);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, {20, grid.viewport()->height() - 2});
+    EXPECT_LT(grid.currentRow(), grid.fullyVisibleRows() + 1);
+    table.clear();
+    EXPECT_EQ(grid.currentRow(), -1) << "no current row in an empty grid";
+}
+
 }  // namespace
