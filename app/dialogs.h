@@ -26,8 +26,10 @@ struct FileDialogResult {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual std::optional<FileDialogResult> saveFile(QWidget* owner, const FileDialogRequest& r) = 0;
-    virtual std::optional<FileDialogResult> openFile(QWidget* owner, const FileDialogRequest& r) = 0;
+    virtual std::optional<FileDialogResult> saveFile(QWidget* owner,
+                                                     const FileDialogRequest& r) = 0;
+    virtual std::optional<FileDialogResult> openFile(QWidget* owner,
+                                                     const FileDialogRequest& r) = 0;
     /// Plain message box captioned "Information" (information icon, OK).
     virtual void information(QWidget* owner, const QString& text) = 0;
     /// Plain message box captioned "Error" (error icon, OK).

@@ -41,6 +41,7 @@ namespace {
 
 constexpr int kPointsPerPage = 100;
 constexpr int kConTimerIntervalMs = 100;
+constexpr std::uint16_t kSerialPollDelayMs = 100;
 constexpr int kTimer3IntervalMs = 1000;
 constexpr int kGridRowHeight = 18;
 
@@ -143,6 +144,9 @@ void TFCOMM::buildTopBar() {
 
     // The serial link: the port panels BtCOM1..4 and COMCon go into this bar.
     m_COMM2 = std::make_unique<TSerialPortDriver>();
+    // The window's settings of the driver: COM 1, polled every 100 ms (the model sets the speed).
+    m_COMM2->setComPort(TComPortNumber::pnCOM1);
+    m_COMM2->setComPortPollingDelay(kSerialPollDelayMs);
     m_comConnection = new ComConnection(m_Panel5, m_USBCon, *m_COMM2, m_env.dialogs, this);
 }
 

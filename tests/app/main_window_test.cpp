@@ -23,6 +23,7 @@
 #include "app/log_panel.h"
 #include "decode/limit_comparator.h"
 #include "decode/meter_decoder.h"
+#include "link/serial/serial_port_driver.h"
 #include "log/log_table.h"
 #include "window_test_support.h"
 
@@ -111,6 +112,11 @@ TEST_F(MainWindow, StartsWithTheDesignsLayoutAndState) {
     EXPECT_TRUE(w().ConTimer().isActive());
     EXPECT_EQ(w().ConTimer().interval(), 100);
     EXPECT_FALSE(w().Timer3().isActive());
+    // The serial driver as the window configures it: COM 1 at 2400 baud, polled every 100 ms.
+    EXPECT_EQ(w().COMM2().ComPort(), TComPortNumber::pnCOM1);
+    EXPECT_EQ(w().COMM2().ComPortSpeed(), TComPortBaudRate::br2400);
+    EXPECT_EQ(w().COMM2().ComPortPollingDelay(), 100);
+    EXPECT_FALSE(w().COMM2().IsOpen());
 
     // The menu bar shows "Record" alone: the record limits, "10000" checked; New and Save hidden.
     const QList<QAction*> menus = w().menuBar()->actions();

@@ -11,6 +11,7 @@
 
 #include "app/link_lamp_widget.h"
 #include "app/log_grid_model.h"
+#include "app/log_grid_view.h"
 #include "app/main_window.h"
 #include "decode/decoder_sink.h"
 #include "decode/frame_assembler.h"
