@@ -9,7 +9,7 @@ std::optional<std::string> ParsedArgs::value(std::string_view name) const {
     return it->second;
 }
 
-std::optional<ParsedArgs> parseArgs(const std::vector<std::string>& args, const OptionSpec& spec,
+std::optional<ParsedArgs> parseArgs(const std::vector<std::string>& args, const OptionSpec& options,
                                     std::string& error) {
     ParsedArgs parsed;
     bool optionsEnded = false;
@@ -29,13 +29,13 @@ std::optional<ParsedArgs> parseArgs(const std::vector<std::string>& args, const 
             inlineValue = name.substr(eq + 1);
             name.resize(eq);
         }
-        if (spec.bare.contains(name)) {
+        if (options.bare.contains(name)) {
             if (inlineValue) {
                 error = "option --" + name + " takes no value";
                 return std::nullopt;
             }
             parsed.flags.insert(name);
-        } else if (spec.withValue.contains(name)) {
+        } else if (options.withValue.contains(name)) {
             if (!inlineValue) {
                 if (i + 1 >= args.size()) {
                     error = "option --" + name + " needs a value";

@@ -27,7 +27,7 @@ struct OptionSpec {
 
 /// Parses args (the words after the subcommand). On a misuse returns std::nullopt and sets
 /// error to a one-line reason.
-std::optional<ParsedArgs> parseArgs(const std::vector<std::string>& args, const OptionSpec& spec,
+std::optional<ParsedArgs> parseArgs(const std::vector<std::string>& args, const OptionSpec& options,
                                     std::string& error);
 
 /// A whole decimal number within [minimum, maximum]; nothing else.
