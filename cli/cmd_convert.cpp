@@ -19,9 +19,9 @@ Exit status: 0 when OUT was written, 1 when loading or saving failed, 2 on a usa
 }  // namespace
 
 int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const OptionSpec options{{}, {"help"}};
+    const OptionSpec accepted{{}, {"help"}};
     std::string error;
-    const auto parsed = parseArgs(args, options, error);
+    const auto parsed = parseArgs(args, accepted, error);
     if (parsed && parsed->has("help")) {
         out << kHelp;
         return kExitOk;

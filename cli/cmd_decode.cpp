@@ -59,9 +59,9 @@ std::optional<PipelineOptions> pipelineOptions(const ParsedArgs& args, std::stri
 
 int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
               std::ostream& err) {
-    const OptionSpec options{{"high", "low", "decimal-separator"}, {"hid", "help"}};
+    const OptionSpec accepted{{"high", "low", "decimal-separator"}, {"hid", "help"}};
     std::string error;
-    const auto parsed = parseArgs(args, options, error);
+    const auto parsed = parseArgs(args, accepted, error);
     if (!parsed || !parsed->operands.empty()) {
         err << "vxm90-cli decode: " << (parsed ? "unexpected operand" : error)
             << "\nTry 'vxm90-cli decode --help'.\n";

@@ -57,9 +57,9 @@ std::string folderOf(const std::string& fileName) {
 }  // namespace
 
 int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, std::ostream& err) {
-    const OptionSpec options{{"limit", "high", "low", "out"}, {"no-repeat", "help"}};
+    const OptionSpec accepted{{"limit", "high", "low", "out"}, {"no-repeat", "help"}};
     std::string error;
-    const auto parsed = parseArgs(args, options, error);
+    const auto parsed = parseArgs(args, accepted, error);
     if (!parsed || !parsed->operands.empty()) {
         err << "vxm90-cli log: " << (parsed ? "unexpected operand" : error)
             << "\nTry 'vxm90-cli log --help'.\n";

@@ -140,9 +140,9 @@ bool writeAllBlocking(int fd, std::string_view text) {
 }  // namespace
 
 int runSim(const std::vector<std::string>& args, int outFd, std::ostream& err) {
-    const OptionSpec options{{"rate", "count", "seed"}, {"hid", "pty", "help"}};
+    const OptionSpec accepted{{"rate", "count", "seed"}, {"hid", "pty", "help"}};
     std::string error;
-    const auto parsed = parseArgs(args, options, error);
+    const auto parsed = parseArgs(args, accepted, error);
     if (!parsed || !parsed->operands.empty()) {
         err << "vxm90-cli sim: " << (parsed ? "unexpected operand" : error)
             << "\nTry 'vxm90-cli sim --help'.\n";
