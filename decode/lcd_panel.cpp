@@ -10,6 +10,8 @@ constexpr std::array<std::string_view, kLcdElementCount> kNames = {
     "LcdRPM",   "LCDBT",   "EF",      "LCDpower", "LCDRec", "LCDRS",  "LCD232C", "LCDTRMS",
     "LCDTRMST", "LcdACDC", "CONok",   "CONokN",
 };
+// A missing name would leave the last entries empty rather than fail to compile.
+static_assert(!kNames.back().empty(), "every panel element needs its name");
 
 }  // namespace
 

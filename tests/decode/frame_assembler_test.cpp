@@ -29,6 +29,10 @@ struct SerialCase {
     std::uint64_t failedCheck;
 };
 
+void PrintTo(const SerialCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SerialFraming : public testing::TestWithParam<SerialCase> {};
 
 TEST_P(SerialFraming, DeliversExactlyTheAlignedFrames) {
@@ -190,6 +194,10 @@ struct HidCase {
     std::size_t historyLines;
 };
 
+void PrintTo(const HidCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class HidFraming : public testing::TestWithParam<HidCase> {};
 
 TEST_P(HidFraming, EndsPacketsAtTheFirstReportWithoutPayload) {
@@ -307,6 +315,10 @@ struct NibbleHidCase {
     UsbHandlerKind handler;
     std::string expected;
 };
+
+void PrintTo(const NibbleHidCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HidNibbleEndSteps : public testing::TestWithParam<NibbleHidCase> {};
 

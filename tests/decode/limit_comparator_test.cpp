@@ -16,6 +16,10 @@ struct NumberCase {
     std::optional<double> value;
 };
 
+void PrintTo(const NumberCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class TextToFloat : public testing::TestWithParam<NumberCase> {};
 
 TEST_P(TextToFloat, AcceptsOnlyLocaleNumbers) {
@@ -66,6 +70,10 @@ struct JudgeCase {
     const char* value;
     Verdict verdict;
 };
+
+void PrintTo(const JudgeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Judge : public testing::TestWithParam<JudgeCase> {};
 
@@ -121,6 +129,10 @@ struct AdaptCase {
     const char* adaptedLow;
 };
 
+void PrintTo(const AdaptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class AdaptLimits : public testing::TestWithParam<AdaptCase> {};
 
 TEST_P(AdaptLimits, ReplacesTheFirstOtherSeparator) {
@@ -167,6 +179,10 @@ struct KeyCase {
     bool accepted;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class KeyFilter : public testing::TestWithParam<KeyCase> {};
 
 TEST_P(KeyFilter, AcceptsOnlyNumberKeys) {
@@ -202,6 +218,10 @@ struct ValidateCase {
     const char* high;  // text and last good text after validation
     const char* low;
 };
+
+void PrintTo(const ValidateCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Validation : public testing::TestWithParam<ValidateCase> {};
 

@@ -70,6 +70,10 @@ struct DecodeCase {
     std::vector<LcdElement> shown;  // beyond the digits, LCDsend and CONok
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class DecodePacket : public testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodePacket, ProducesReadingAndPanel) {
@@ -368,6 +372,10 @@ struct FullScaleCase {
     double overloadCount;
 };
 
+void PrintTo(const FullScaleCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class FullScaleRule : public testing::TestWithParam<FullScaleCase> {};
 
 TEST_P(FullScaleRule, NextOverloadCountFollowsThePreviousUnit) {
@@ -401,6 +409,10 @@ struct TrackCase {
     const char* name;
     std::vector<TrackStep> steps;
 };
+
+void PrintTo(const TrackCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Tracking : public testing::TestWithParam<TrackCase> {};
 
@@ -450,7 +462,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {{make({Percent}, '4'), "", "", 2},
                    {make({Percent}, '4', {'0', '5', '0', '0'}), "050.0", "050.0", 0},
                    {make({Dc, Volt}, '4'), "059.9", "059.9", 1},
-                   {make({Dc, Volt}, '4', {'0', '6', '0', '0'}), "060.0", "059.9", 0}}}),
+                   {make({Dc, Volt}, '4', {'0', '6', '0', '0'}), "060.0", "059.9", 0}}},
+        // An overload counts one beyond full scale; as the first reading of a context it is
+        // still both extremes, whichever its sign.
+        TrackCase{"OverloadFirstInContextTakesBothExtremes",
+                  {{make({Dc, Volt}, '0', kOverloadDigits), "0L", "0L", 1}}},
+        TrackCase{"MinusOverloadFirstInContextTakesBothExtremes",
+                  {{make({Dc, Volt}, '0', kOverloadDigits, '-'), "0L", "0L", 1}}}),
     [](const testing::TestParamInfo<TrackCase>& row) { return std::string(row.param.name); });
 
 // ------------------------------------------------------------------- range, verdict, hand-over
@@ -496,6 +514,10 @@ struct RejectCase {
     const char* name;
     std::string frameHex;
 };
+
+void PrintTo(const RejectCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RejectPacket : public testing::TestWithParam<RejectCase> {};
 

@@ -12,6 +12,10 @@ struct RangeCase {
     double numericValue;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class RangeTable : public testing::TestWithParam<RangeCase> {};
 
 TEST_P(RangeTable, LastMatchingRowDecides) {
