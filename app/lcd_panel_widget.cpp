@@ -119,25 +119,8 @@ QFont lcdFont(int pixels, bool bold) {
 void drawDigit(QPainter& p, const QRect& r, std::uint8_t segments) {
     for (int s = 0; s < 7; ++s) {
         if ((segments & (1U << s)) == 0) continue;
-        const QRectF box = LcdPanelWidget::segmentRect(r, s);
-        // Bevelled ends, as on a real LCD, so neighbouring segments do not touch.
-        const double half = (s == 0 || s == 3 || s == 6) ? box.height() / 2 : box.width() / 2;
         QPainterPath path;
-        if (s == 0 || s == 3 || s == 6) {
-            path.moveTo(box.left(), box.center().y());
-            path.lineTo(box.left() + half, box.top());
-            path.lineTo(box.right() - half, box.top());
-            path.lineTo(box.right(), box.center().y());
-            path.lineTo(box.right() - half, box.bottom());
-            path.lineTo(box.left() + half, box.bottom());
-        } else {
-            path.moveTo(box.center().x(), box.top());
-            path.lineTo(box.right(), box.top() + half);
-            path.lineTo(box.right(), box.bottom() - half);
-            path.lineTo(box.center().x(), box.bottom());
-            path.lineTo(box.left(), box.bottom() - half);
-            path.lineTo(box.left(), box.top() + half);
-        }
+        path.addPolygon(LcdPanelWidget::segmentShape(r, s));
         path.closeSubpath();
         p.fillPath(path, kInk);
     }
@@ -276,29 +259,51 @@ std::uint8_t LcdPanelWidget::digitSegments(std::string_view caption) {
     }
 }
 
-QRect LcdPanelWidget::segmentRect(const QRect& digit, int segment) {
-    // Horizontal segments span the digit's width; vertical ones fit between them with a
-    // pixel of air, so no two segments share a pixel.
-    const int t = 6;  // stroke
-    const int x = digit.left(), y = digit.top(), w = digit.width(), h = digit.height();
-    const int mid = y + h / 2;
-    const int upperTop = y + t + 1, upperHeight = mid - t / 2 - 1 - upperTop;
-    const int lowerTop = mid + t / 2 + 1, lowerHeight = y + h - t - 1 - lowerTop;
+QPolygonF LcdPanelWidget::segmentShape(const QRect& digit, int segment) {
+    // Each segment is a bar along one edge (or the middle) of the digit's rectangle with
+    // pointed ends: neighbouring segments meet at the corners along a diagonal, a small gap
+    // apart, as on the meter's glass. A "1" thus spans the full height of the digit.
+    constexpr double kStroke = 7;
+    constexpr double kHalf = kStroke / 2;
+    constexpr double kGap = 1;
+    const double left = digit.left() + kHalf, right = digit.left() + digit.width() - kHalf;
+    const double top = digit.top() + kHalf, bottom = digit.top() + digit.height() - kHalf;
+    const double middle = digit.top() + digit.height() / 2.0;
+    const auto across = [](double y, double x0, double x1) {
+        x0 += kGap;
+        x1 -= kGap;
+        return QPolygonF({{x0, y},
+                          {x0 + kHalf, y - kHalf},
+                          {x1 - kHalf, y - kHalf},
+                          {x1, y},
+                          {x1 - kHalf, y + kHalf},
+                          {x0 + kHalf, y + kHalf}});
+    };
+    const auto down = [](double x, double y0, double y1) {
+        y0 += kGap;
+        y1 -= kGap;
+        return QPolygonF({{x, y0},
+                          {x + kHalf, y0 + kHalf},
+                          {x + kHalf, y1 - kHalf},
+                          {x, y1},
+                          {x - kHalf, y1 - kHalf},
+                          {x - kHalf, y0 + kHalf}});
+    };
     switch (segment) {
         case 0:
-            return {x + 2, y, w - 4, t};
+            return across(top, left, right);
         case 1:
-            return {x + w - t, upperTop, t, upperHeight};
+            return down(right, top, middle);
         case 2:
-            return {x + w - t, lowerTop, t, lowerHeight};
+            return down(right, middle, bottom);
         case 3:
-            return {x + 2, y + h - t, w - 4, t};
+            return across(bottom, left, right);
         case 4:
-            return {x, lowerTop, t, lowerHeight};
+            return down(left, middle, bottom);
         case 5:
-            return {x, upperTop, t, upperHeight};
+            return down(left, top, middle);
         case 6:
-            return {x + 2, mid - t / 2, w - 4, t};
+            return across(middle, left, right);
         default:
             return {};
     }

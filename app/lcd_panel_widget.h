@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QImage>
+#include <QPolygonF>
 #include <QRect>
 
 #include <array>
@@ -31,8 +32,8 @@ public:
     /// Segments lit for a digit caption: bit 0 = a (top), 1 = b, 2 = c, 3 = d, 4 = e, 5 = f,
     /// 6 = g (middle). Covers 0-9, the hex letters A-F, "-", "@" (L); anything else is blank.
     static std::uint8_t digitSegments(std::string_view caption);
-    /// Bounding rectangle of segment 0..6 inside a digit's rectangle.
-    static QRect segmentRect(const QRect& digit, int segment);
+    /// Outline of segment 0..6 inside a digit's rectangle; empty for other numbers.
+    static QPolygonF segmentShape(const QRect& digit, int segment);
 
     static constexpr QRect kStartGeometry{5, 36, 302, 162};
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainterPath>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,20 @@ struct PanelCase {
     std::array<const char*, 4> digits;
     std::vector<LcdElement> lit;  // besides the four digits
 };
+
+void PrintTo(const PanelCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// The middle of a segment's bar, away from its pointed ends and its anti-aliased edges:
+// all ink when the segment is lit, none otherwise (neighbours only reach its ends).
+QRect segmentCore(const QPolygonF& shape) {
+    const QRectF box = shape.boundingRect();
+    if (box.width() > box.height()) {
+        return box.adjusted(box.width() / 4, 1.5, -box.width() / 4, -1.5).toRect();
+    }
+    return box.adjusted(1.5, box.height() / 4, -1.5, -box.height() / 4).toRect();
+}
 
 LcdPanelState stateOf(const PanelCase& c) {
     LcdPanelState s;
@@ -66,12 +82,9 @@ TEST_P(LcdPanelDrawing, InkOnlyWhereElementsAreLit) {
         if (i < kDigits.size()) {
             const std::uint8_t segments = LcdPanelWidget::digitSegments(state.digits[i]);
             for (int s = 0; s < 7; ++s) {
-                const QRect seg = LcdPanelWidget::segmentRect(r, s);
-                if (segments & (1U << s)) {
-                    EXPECT_LT(qGray(image.pixel(seg.center())), 64) << name << " segment " << s;
-                } else {
-                    EXPECT_EQ(darkPixels(image, seg), 0) << name << " segment " << s;
-                }
+                const QRect core = segmentCore(LcdPanelWidget::segmentShape(r, s));
+                const int expected = (segments & (1U << s)) != 0 ? core.width() * core.height() : 0;
+                EXPECT_EQ(darkPixels(image, core), expected) << name << " segment " << s;
             }
             continue;
         }
@@ -135,6 +148,10 @@ struct SegmentCase {
     std::uint8_t segments;  // gfedcba
 };
 
+void PrintTo(const SegmentCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class DigitSegments : public testing::TestWithParam<SegmentCase> {};
 
 TEST_P(DigitSegments, MatchTheMeterFigure) {
@@ -144,23 +161,38 @@ TEST_P(DigitSegments, MatchTheMeterFigure) {
 INSTANTIATE_TEST_SUITE_P(
     Captions, DigitSegments,
     testing::Values(SegmentCase{"Zero", "0", 0b0111111}, SegmentCase{"One", "1", 0b0000110},
-                    SegmentCase{"Two", "2", 0b1011011}, SegmentCase{"Four", "4", 0b1100110},
-                    SegmentCase{"Seven", "7", 0b0000111}, SegmentCase{"Nine", "9", 0b1101111},
+                    SegmentCase{"Two", "2", 0b1011011}, SegmentCase{"Three", "3", 0b1001111},
+                    SegmentCase{"Four", "4", 0b1100110}, SegmentCase{"Five", "5", 0b1101101},
+                    SegmentCase{"Six", "6", 0b1111101}, SegmentCase{"Seven", "7", 0b0000111},
+                    SegmentCase{"Eight", "8", 0b1111111}, SegmentCase{"Nine", "9", 0b1101111},
                     SegmentCase{"AtIsLetterL", "@", 0b0111000}, SegmentCase{"Empty", "", 0},
                     SegmentCase{"Blank", " ", 0}, SegmentCase{"TwoCharacters", "12", 0},
                     SegmentCase{"Unknown", "?", 0}),
     [](const testing::TestParamInfo<SegmentCase>& p) { return std::string(p.param.name); });
 
-TEST(DigitSegments, SegmentsOfADigitDoNotTouch) {
+// The segments fill the digit's rectangle edge to edge, a "1" reaches from the top bar to the
+// bottom bar, and no two segments touch.
+TEST(DigitSegments, FillTheDigitWithoutTouching) {
     const QRect digit = LcdPanelWidget::elementRect(E::LcdDa);
+    QRectF all;
     for (int a = 0; a < 7; ++a) {
-        EXPECT_TRUE(digit.contains(LcdPanelWidget::segmentRect(digit, a))) << a;
+        const QPolygonF shape = LcdPanelWidget::segmentShape(digit, a);
+        ASSERT_FALSE(shape.isEmpty()) << a;
+        all = all.united(shape.boundingRect());
+        QPainterPath pathA;
+        pathA.addPolygon(shape);
         for (int b = a + 1; b < 7; ++b) {
-            const QRect overlap = LcdPanelWidget::segmentRect(digit, a).intersected(
-                LcdPanelWidget::segmentRect(digit, b));
-            EXPECT_TRUE(overlap.isEmpty()) << a << " and " << b;
+            QPainterPath pathB;
+            pathB.addPolygon(LcdPanelWidget::segmentShape(digit, b));
+            EXPECT_FALSE(pathA.intersects(pathB)) << a << " and " << b;
         }
     }
+    EXPECT_EQ(all.toAlignedRect(), digit);
+    const QRectF one = LcdPanelWidget::segmentShape(digit, 1).boundingRect().united(
+        LcdPanelWidget::segmentShape(digit, 2).boundingRect());
+    EXPECT_LE(one.top(), LcdPanelWidget::segmentShape(digit, 0).boundingRect().center().y() + 1);
+    EXPECT_GE(one.bottom(), LcdPanelWidget::segmentShape(digit, 3).boundingRect().center().y() - 1);
+    EXPECT_TRUE(LcdPanelWidget::segmentShape(digit, 7).isEmpty());
 }
 
 TEST(LinkLamp, ShowsTheLitPictureOnlyWhilePacketsArrive) {
