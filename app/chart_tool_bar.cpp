@@ -1,11 +1,13 @@
 #include "app/chart_tool_bar.h"
 
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolButton>
+
+#include "app/key_filter.h"
+#include "log/reading_log.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ QToolButton* makeButton(QWidget* parent, const char* name, const QString& hint, 
                         Icon icon) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(hint);
+    button->setStatusTip(hint);
     button->setGeometry(left, 12, width, 22);
     button->setIcon(makeIcon(icon));
     button->setAutoRaise(true);
@@ -99,14 +101,15 @@ ChartToolBar::ChartToolBar(QWidget* parent) : QFrame(parent) {
 
     m_BtFill = new QCheckBox(QStringLiteral("Fill"), this);
     m_BtFill->setObjectName(QStringLiteral("BtFill"));
-    m_BtFill->setToolTip(QStringLiteral("Graphic Fill"));
+    m_BtFill->setStatusTip(QStringLiteral("Graphic Fill"));
     m_BtFill->setGeometry(13, 13, 35, 18);
     m_BtFill->setChecked(true);
 
     m_Maxrecord = new QLineEdit(QStringLiteral("100"), this);
     m_Maxrecord->setObjectName(QStringLiteral("Maxrecord"));
     m_Maxrecord->setGeometry(64, 12, 65, 21);
-    m_Maxrecord->installEventFilter(this);
+    m_Maxrecord->installEventFilter(
+        new CharKeyFilter(&ReadingLog::RecordSITimeKeyPress, m_Maxrecord));
 
     m_BtSave = makeButton(this, "BtSave", QStringLiteral("Save"), 133, 23, Icon::Save);
     m_BtFirst = makeButton(this, "BtFirst", QStringLiteral("First"), 168, 23, Icon::First);
@@ -115,7 +118,7 @@ ChartToolBar::ChartToolBar(QWidget* parent) : QFrame(parent) {
 
     m_Bt10 = new QToolButton(this);
     m_Bt10->setObjectName(QStringLiteral("Bt10"));
-    m_Bt10->setToolTip(QStringLiteral("Page No."));
+    m_Bt10->setStatusTip(QStringLiteral("Page No."));
     m_Bt10->setGeometry(219, 12, 46, 22);
     m_Bt10->setText(QStringLiteral("1"));
     m_Bt10->setAutoRaise(true);
@@ -133,15 +136,4 @@ ChartToolBar::ChartToolBar(QWidget* parent) : QFrame(parent) {
         image->setIconSize(QSize(21, 21));
     }
     m_TbSx->hide();
-}
-
-bool ChartToolBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_Maxrecord || event->type() != QEvent::KeyPress) {
-        return QFrame::eventFilter(watched, event);
-    }
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Backspace) return false;
-    if (key->key() == Qt::Key_Delete || key->text().isEmpty()) return false;  // types nothing
-    const char16_t code = key->text().front().unicode();
-    return code > 0x7F || !acceptsPageSizeKey(static_cast<char>(code));
 }

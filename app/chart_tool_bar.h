@@ -8,7 +8,9 @@ class QToolButton;
 
 /// The tool bar `ChartToolPanel1` above the chart: fill box, page-size edit, save, paging,
 /// page number and enlarge/restore. It only lays out the controls (icons drawn at run time)
-/// and filters the keys of `Maxrecord`; ChartCommands gives them their commands.
+/// and filters the keys of `Maxrecord` (digits and backspace, as the sampling-interval edit);
+/// ChartCommands gives them their commands. The controls' hints are kept as status tips, which
+/// the window never shows (it has no status bar): only the window's named tooltips pop up.
 /// Placed at (306, 149) in its parent, 353 x 41. GUI thread only.
 class ChartToolBar : public QFrame {
 public:
@@ -26,14 +28,7 @@ public:
     QToolButton* TbFd() const { return m_TbFd; }
     QToolButton* TbSx() const { return m_TbSx; }
 
-    /// The key filter of the page-size edit: typed characters other than 0-9 and backspace
-    /// are discarded; keys that type nothing (arrows, Delete) pass.
-    static bool acceptsPageSizeKey(char key) { return (key >= '0' && key <= '9') || key == '\b'; }
-
     static constexpr QRect kStartGeometry{306, 149, 353, 41};
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QFrame* m_Bevel1;

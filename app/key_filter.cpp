@@ -11,6 +11,8 @@ bool CharKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     char typed = 0;
     if (key->key() == Qt::Key_Backspace) {
         typed = '\b';
+    } else if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        return false;  // moves the focus to the next control, types nothing
     } else if (key->key() == Qt::Key_Delete || key->text().isEmpty()) {
         return false;  // types no character
     } else {

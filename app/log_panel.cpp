@@ -31,6 +31,7 @@ LogPanel::LogPanel(QWidget* parent) : QFrame(parent) {
     m_RepeatSet = new QCheckBox(QStringLiteral("Repeat"), this);
     m_RepeatSet->setObjectName(QStringLiteral("RepeatSet"));
     m_RepeatSet->setChecked(true);
+    m_RepeatSet->setStatusTip(QStringLiteral("Repeage Record"));  // a hint, never shown
     // Two rows: the sampling caption with its edit is too wide to share a row with "Repeat"
     // and leave room for the picture buttons.
     m_RepeatSet->setGeometry(6, 2, m_RepeatSet->sizeHint().width(), 18);

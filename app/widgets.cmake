@@ -5,6 +5,7 @@ add_library(vxm_widgets STATIC
     ${CMAKE_CURRENT_LIST_DIR}/chart_tool_bar.cpp
     ${CMAKE_CURRENT_LIST_DIR}/chart_view.cpp
     ${CMAKE_CURRENT_LIST_DIR}/jpeg_image.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/key_filter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/lcd_panel_widget.cpp
     ${CMAKE_CURRENT_LIST_DIR}/link_lamp_widget.cpp
     ${PROJECT_SOURCE_DIR}/resources/pictures.qrc

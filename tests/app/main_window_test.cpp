@@ -98,10 +98,26 @@ TEST_F(MainWindow, StartsWithTheDesignsLayoutAndState) {
     EXPECT_EQ(w().Panel4()->T1HI()->text(), "6000");
     EXPECT_EQ(w().Panel4()->T1LO()->text(), "-6000");
     EXPECT_EQ(w().Panel4()->T1VALUE()->text(), "0");
-    EXPECT_EQ(w().Panel4()->T1HI()->toolTip(), "Please enter a number here.");
-    EXPECT_EQ(bar->OpenDataFiles()->toolTip(), "Open old data files");
-    EXPECT_EQ(bar->saveas()->toolTip(), "Save data files");
-    EXPECT_EQ(bar->RecordNew()->toolTip(), "Close Data");
+    // Tooltips pop up only where the window names one; other controls keep a hint unshown.
+    struct Tip {
+        const char* name;
+        const char* toolTip;
+        const char* hint;
+    };
+    for (const Tip& tip :
+         {Tip{"T1HI", "Please enter a number here.", ""},
+          Tip{"T1LO", "Please enter a number here.", ""},
+          Tip{"OpenDataFiles", "Open old data files", ""}, Tip{"saveas", "Save data files", ""},
+          Tip{"RecordNew", "Close Data", ""}, Tip{"RepeatSet", "", "Repeage Record"},
+          Tip{"BtFill", "", "Graphic Fill"}, Tip{"BtSave", "", "Save"}, Tip{"BtFirst", "", "First"},
+          Tip{"BTPrevious", "", "Previous"}, Tip{"Bt10", "", "Page No."}, Tip{"BtNext", "", "Next"},
+          Tip{"BTlast", "", "last"}, Tip{"TbFd", "", "Graphic Enlarge"},
+          Tip{"TbSx", "", "Graphic Restore"}, Tip{"BtPrint", "", ""}, Tip{"Maxrecord", "", ""}}) {
+        auto* widget = w().findChild<QWidget*>(QString::fromLatin1(tip.name));
+        ASSERT_NE(widget, nullptr) << tip.name;
+        EXPECT_EQ(widget->toolTip(), QString::fromLatin1(tip.toolTip)) << tip.name;
+        EXPECT_EQ(widget->statusTip(), QString::fromLatin1(tip.hint)) << tip.name;
+    }
     EXPECT_TRUE(bar->RepeatSet()->isChecked());
     EXPECT_FALSE(bar->RecordSI()->isChecked());
     EXPECT_EQ(w().PBar2()->maximum(), 60);
@@ -203,6 +219,23 @@ TEST_F(MainWindow, KeyFiltersOfTheThreeEdits) {
     interval->clear();
     QTest::keyClick(interval, '0');
     EXPECT_EQ(interval->text(), "1") << "a lone 0 becomes 1";
+}
+
+// The key filters discard what they do not accept, but Tab still moves the focus on.
+TEST_F(MainWindow, TabLeavesEveryFilteredEdit) {
+    w().show();
+    w().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w()));
+    for (const char* name : {"T1HI", "T1LO", "RecordSITime", "Maxrecord"}) {
+        auto* edit = w().findChild<QLineEdit*>(QString::fromLatin1(name));
+        ASSERT_NE(edit, nullptr) << name;
+        edit->setFocus();
+        ASSERT_TRUE(edit->hasFocus()) << name;
+        const QString before = edit->text();
+        QTest::keyClick(edit, Qt::Key_Tab);
+        EXPECT_FALSE(edit->hasFocus()) << name;
+        EXPECT_EQ(edit->text(), before) << name;
+    }
 }
 
 TEST_F(MainWindow, InvalidHighLimitKeepsTheVerdictThenIsPutBack) {
