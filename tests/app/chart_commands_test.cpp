@@ -14,6 +14,7 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,10 @@ struct PagingCase {
     const char* name;
     std::vector<PagingStep> steps;
 };
+
+void PrintTo(const PagingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ChartPaging : public ChartFixture, public testing::WithParamInterface<PagingCase> {};
 
@@ -237,6 +242,10 @@ struct PageSizeCase {
     const char* error;  // nullptr: none
 };
 
+void PrintTo(const PageSizeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class PageSizeText : public ChartFixture, public testing::WithParamInterface<PageSizeCase> {};
 
 TEST_P(PageSizeText, IsAppliedRefusedOrReported) {
@@ -314,6 +323,10 @@ struct SaveCase {
     const char* fileName;  // inside a fresh folder; nullptr: the user cancels
     bool written;
 };
+
+void PrintTo(const SaveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SaveChart : public ChartFixture, public testing::WithParamInterface<SaveCase> {};
 

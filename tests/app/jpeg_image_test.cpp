@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <ostream>
 #include <string>
 
 #include "app/jpeg_image.h"
@@ -14,6 +15,10 @@ struct PictureCase {
     const char* name;
     QSize size;
 };
+
+void PrintTo(const PictureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class OwnPictures : public testing::TestWithParam<PictureCase> {};
 
@@ -43,6 +48,10 @@ struct CorruptCase {
     const char* name;
     QByteArray (*bytes)();
 };
+
+void PrintTo(const CorruptCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CorruptJpeg : public testing::TestWithParam<CorruptCase> {};
 

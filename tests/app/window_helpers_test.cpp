@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/ansi_text.h"
 #include "app/error_report.h"
 #include "app/platform_info.h"
@@ -11,6 +13,10 @@ struct PunctuationCase {
     const char* message;
     const char* shown;
 };
+
+void PrintTo(const PunctuationCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ErrorReportText : public testing::TestWithParam<PunctuationCase> {};
 
