@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the window under a virtual X server, feeds it the simulated meter's packets through the
-# serial handler and writes a PNG of the window (default docs/screenshot.png).
+# serial handler and writes a PNG of the window (default docs/screenshot.png). VXM_BUILD_DIR
+# picks the Release build directory (default build/release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshot.png}
-build=build/release
+build=${VXM_BUILD_DIR:-build/release}
 bash scripts/setup.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVXM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target vxm90 vxm90-cli -j2
