@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct JsonCase {
     std::string json;
     std::string decoded;  // what a JSON reader gets back, as UTF-8
 };
+void PrintTo(const JsonCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class JsonStringEscape : public ::testing::TestWithParam<JsonCase> {};
 
@@ -58,6 +62,9 @@ struct HidLineCase {
     int reportId;
     std::vector<std::uint8_t> data;
 };
+void PrintTo(const HidLineCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HidLineParse : public ::testing::TestWithParam<HidLineCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ std::vector<std::string> expectedLit(const MeterDisplay& d) {
 }
 
 enum class Form { Serial, Hid };
+void PrintTo(Form form, std::ostream* os) {
+    *os << (form == Form::Hid ? "Hid" : "Serial");
+}
 
 class SimThroughDecode : public ::testing::TestWithParam<Form> {};
 
@@ -102,6 +106,9 @@ struct OptionCase {
     std::string value;  // of the first packet, DC 5.123 V
     std::string judge;
 };
+void PrintTo(const OptionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DecodeOptions : public ::testing::TestWithParam<OptionCase> {};
 
@@ -141,7 +148,15 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"StrayOperand", "file.bin", 2, "", ""}),
     [](const ::testing::TestParamInfo<OptionCase>& param) { return param.param.name; });
 
-class MalformedHidLine : public ::testing::TestWithParam<std::string> {};
+struct MalformedCase {
+    const char* name;
+    std::string line;
+};
+void PrintTo(const MalformedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MalformedHidLine : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedHidLine, IsReportedWithItsNumberAndSkipped) {
     // Two packets as the cable sends them, with the bad line among the empty reports after
@@ -153,7 +168,7 @@ TEST_P(MalformedHidLine, IsReportedWithItsNumberAndSkipped) {
     std::size_t badLine = 0;
     for (const std::string& line : first)
         input += line + "\n";
-    input += GetParam() + "\n";
+    input += GetParam().line + "\n";
     badLine = first.size() + 1;
     for (const std::string& line : second)
         input += line + "\n";
@@ -165,9 +180,14 @@ TEST_P(MalformedHidLine, IsReportedWithItsNumberAndSkipped) {
     EXPECT_NE(r.err.find("line " + std::to_string(badLine) + ":"), std::string::npos) << r.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, MalformedHidLine,
-                         ::testing::Values("00 F0 ZZ", "00 F0 100", "00 0xF0", "R 00  F0",
-                                           std::string(300000, '0')));
+INSTANTIATE_TEST_SUITE_P(
+    Lines, MalformedHidLine,
+    ::testing::Values(MalformedCase{"NotHex", "00 F0 ZZ"},
+                      MalformedCase{"ThreeDigits", "00 F0 100"},
+                      MalformedCase{"HexPrefix", "00 0xF0"},
+                      MalformedCase{"PrintedReportText", "R 00  F0"},
+                      MalformedCase{"LongerThanAnyReport", std::string(300000, '0')}),
+    [](const ::testing::TestParamInfo<MalformedCase>& param) { return param.param.name; });
 
 TEST(SimUsage, RefusesOptionsItCannotHonour) {
     for (const std::string options :

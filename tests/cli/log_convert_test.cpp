@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ struct LogCase {
     bool repeatFilter;
     std::size_t limit;
 };
+void PrintTo(const LogCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LogCommand : public ::testing::TestWithParam<LogCase> {
 protected:
@@ -138,6 +142,9 @@ struct BadInputCase {
     const char* file;
     std::optional<std::string> bytes;  // nullopt: the file does not exist
 };
+void PrintTo(const BadInputCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConvertFailure : public ::testing::TestWithParam<BadInputCase> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ struct EncodeCase {
     std::vector<int> bytes;
     std::string text;
 };
+void PrintTo(const EncodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SimPacketEncode : public ::testing::TestWithParam<EncodeCase> {};
 
