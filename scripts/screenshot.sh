@@ -8,7 +8,7 @@ out=${1:-docs/screenshot.png}
 build=${VXM_BUILD_DIR:-build/release}
 bash scripts/setup.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVXM_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target vxm90 vxm90-cli -j2
+cmake --build "$build" --target vxm90-dev vxm90-cli -j2
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -18,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 cat >"$work/shoot.sh" <<SHOT
 #!/usr/bin/env bash
 set -euo pipefail
-VXM90_FEED_FILE="$work/feed.bin" "$PWD/$build/app/vxm90" &
+VXM90_FEED_FILE="$work/feed.bin" "$PWD/$build/app/vxm90-dev" &
 pid=\$!
 sleep 8
 import -window root "$work/screen.png"
