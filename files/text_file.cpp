@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -101,30 +102,65 @@ Tokens splitTabs(std::string_view line) {
     return tokens;
 }
 
-// Copies `text` to `at` and returns the end.
-char* put(char* at, std::string_view text) {
-    std::copy(text.begin(), text.end(), at);
-    return at + text.size();
-}
+// The bytes each distinct pooled text contributes to a line: a TAB and the text trimmed, or
+// "NULL" when nothing is left. Prepared once per save, so rows only copy bytes.
+class PreparedTexts {
+public:
+    explicit PreparedTexts(const LogTable& table) {
+        const std::size_t count = table.pooledTextCount();
+        m_offset.reserve(count + 1);
+        for (std::uint32_t id = 0; id < count; ++id) {
+            m_offset.push_back(static_cast<std::uint32_t>(m_bytes.size()));
+            appendField(table.pooledText(id));
+        }
+        m_offset.push_back(static_cast<std::uint32_t>(m_bytes.size()));
+        m_nullAt = m_bytes.size();
+        appendField({});
+    }
+    std::string_view field(std::optional<std::uint32_t> id) const {
+        if (!id) return std::string_view(m_bytes).substr(m_nullAt);
+        return std::string_view(m_bytes).substr(m_offset[*id], m_offset[*id + 1] - m_offset[*id]);
+    }
+
+private:
+    void appendField(std::string_view text) {
+        m_bytes.push_back('\t');
+        text = trim(text);
+        m_bytes.append(text.empty() ? std::string_view("NULL") : text);
+    }
+    std::string m_bytes;
+    std::vector<std::uint32_t> m_offset;
+    std::size_t m_nullAt = 0;
+};
 
 }  // namespace
 
 void writeTextTable(const LogTable& table, OutputBuffer& out) {
     out.append("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n");
-    // One line at most: an integer, five texts of up to 20 bytes, separators and CR LF.
-    char line[16 + 5 * (1 + kLogTextWidth) + 2];
-    for (std::size_t row = 0; row < table.rowCount(); ++row) {
-        char* at = line;
-        if (const auto no = table.No(row)) at = std::to_chars(at, line + 16, *no).ptr;
+    const PreparedTexts prepared(table);
+    // Lines are built straight into a block that goes out whole. One line is at most an integer,
+    // five texts of up to 20 bytes with their TABs, and CR LF.
+    constexpr std::size_t kMaxLine = 16 + 5 * (1 + kLogTextWidth) + 2;
+    std::array<char, 64 * 1024> block;
+    char* const begin = block.data();
+    char* const flushAt = begin + block.size() - kMaxLine;
+    char* at = begin;
+    const std::size_t rows = table.rowCount();
+    for (std::size_t row = 0; row < rows; ++row) {
+        if (at > flushAt) {
+            out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
+            at = begin;
+        }
+        if (const auto no = table.No(row)) at = std::to_chars(at, at + 16, *no).ptr;
         for (const LogField field : kWrittenTexts) {
-            *at++ = '\t';
-            const std::string_view text = trim(table.text(row, field).value_or(""));
-            at = put(at, text.empty() ? std::string_view("NULL") : text);
+            const std::string_view bytes = prepared.field(table.textId(row, field));
+            std::memcpy(at, bytes.data(), bytes.size());
+            at += bytes.size();
         }
         *at++ = '\r';
         *at++ = '\n';
-        out.append(std::string_view(line, static_cast<std::size_t>(at - line)));
     }
+    out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
 }
 
 FileResult TableToTextFile(const LogTable& table, const std::string& fileName) {

@@ -115,8 +115,16 @@ public:
     void beginUpdate();
     void endUpdate();
 
-    /// Distinct texts held by the pool (for diagnostics and benchmarks).
+    /// Distinct texts held by the pool. Equal texts share one pool id, so a writer can prepare
+    /// each distinct text once instead of once per row.
     std::size_t pooledTextCount() const { return m_poolViews.size(); }
+    std::string_view pooledText(std::uint32_t id) const { return m_poolViews[id]; }
+    /// The pool id of a text field, or std::nullopt for a field without value.
+    std::optional<std::uint32_t> textId(std::size_t row, LogField field) const {
+        const Row& r = rowAt(row);
+        if (isIntegerField(field) || (r.nulls & nullBit(field)) != 0) return std::nullopt;
+        return r.text[static_cast<std::size_t>(field) - 1];
+    }
 
 private:
     struct Row {
