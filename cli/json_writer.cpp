@@ -5,14 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
-namespace {
+#include "files/code_page.h"
 
-// Unicode characters of code page 1252 bytes 0x80 to 0x9F. The five bytes the code page leaves
-// undefined map to the C1 control of the same value, as the platform's conversion does.
-constexpr std::array<std::uint16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+namespace {
 
 void appendUnicodeEscape(std::uint16_t codeUnit, std::string& out) {
     constexpr char kHex[] = "0123456789abcdef";
@@ -44,12 +39,8 @@ void appendJsonString(std::string_view text, std::string& out) {
                 out += "\\t";
                 break;
             default:
-                if (byte < 0x20) {
-                    appendUnicodeEscape(byte, out);
-                } else if (byte >= 0xA0) {
-                    appendUnicodeEscape(byte, out);  // Latin-1 range: code point = byte
-                } else if (byte >= 0x80) {
-                    appendUnicodeEscape(kCp1252High[byte - 0x80], out);
+                if (byte < 0x20 || byte >= 0x80) {
+                    appendUnicodeEscape(cp1252ToCodePoint(byte), out);
                 } else {
                     out += c;
                 }

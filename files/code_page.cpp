@@ -45,6 +45,10 @@ std::optional<Decoded> decodeOne(std::string_view bytes) {
 
 }  // namespace
 
+std::uint16_t cp1252ToCodePoint(unsigned char byte) {
+    return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte;
+}
+
 char codePointToCp1252(std::uint32_t codePoint) {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
         return static_cast<char>(codePoint);

@@ -4,6 +4,10 @@
 #include <string>
 #include <string_view>
 
+/// The Unicode code point of a code page 1252 byte. The five bytes the code page leaves
+/// unused give the C1 control of the same number, as Windows does, so that they round-trip.
+std::uint16_t cp1252ToCodePoint(unsigned char byte);
+
 /// The code page 1252 byte of a Unicode code point, or '?' when the code page has none.
 char codePointToCp1252(std::uint32_t codePoint);
 
