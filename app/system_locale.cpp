@@ -31,40 +31,48 @@ char separatorByte(const QString& separator, char fallback) {
     return bytes.empty() || bytes == "?" ? fallback : bytes.front();
 }
 
+QString longTimeFormat(const QLocale& locale) {
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+    return format.trimmed();
+}
+
+std::string timeSeparatorOf(const QString& timeFormat) {
+    static const QRegularExpression kSeparator(QStringLiteral("[hH]+([^hHmsAaPp]+)m"));
+    const QRegularExpressionMatch match = kSeparator.match(timeFormat);
+    return match.hasMatch() ? qStringToAnsi(match.captured(1)) : std::string(":");
+}
+
 }  // namespace
 
 SystemLocale::SystemLocale() : SystemLocale(QLocale::system(), systemDefaultLocale()) {}
 
 SystemLocale::SystemLocale(const QLocale& user, const QLocale& system)
-    : m_user(user), m_system(system) {}
+    : m_user(user),
+      m_userSeparator(qStringToAnsi(user.decimalPoint())),
+      m_systemSeparator(qStringToAnsi(system.decimalPoint())),
+      m_timeFormat(longTimeFormat(user)),
+      m_timeSeparator(timeSeparatorOf(m_timeFormat)) {
+    m_numberFormat.decimalSeparator = separatorByte(user.decimalPoint(), '.');
+    m_numberFormat.thousandSeparator = separatorByte(user.groupSeparator(), ',');
+}
 
 std::string SystemLocale::userDecimalSeparator() const {
-    return qStringToAnsi(m_user.decimalPoint());
+    return m_userSeparator;
 }
 
 std::string SystemLocale::systemDecimalSeparator() const {
-    return qStringToAnsi(m_system.decimalPoint());
+    return m_systemSeparator;
 }
 
 NumberFormat SystemLocale::userNumberFormat() const {
-    NumberFormat format;
-    format.decimalSeparator = separatorByte(m_user.decimalPoint(), '.');
-    format.thousandSeparator = separatorByte(m_user.groupSeparator(), ',');
-    return format;
-}
-
-QString SystemLocale::timeFormat() const {
-    QString format = m_user.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*t+")));
-    return format.trimmed();
+    return m_numberFormat;
 }
 
 std::string SystemLocale::timeSeparator() const {
-    static const QRegularExpression kSeparator(QStringLiteral("[hH]+([^hHmsAaPp]+)m"));
-    const QRegularExpressionMatch match = kSeparator.match(timeFormat());
-    return match.hasMatch() ? qStringToAnsi(match.captured(1)) : std::string(":");
+    return m_timeSeparator;
 }
 
 std::string SystemLocale::formatTimeOfDay(const TimeOfDay& time) const {
-    return qStringToAnsi(m_user.toString(QTime(time.hour, time.minute, time.second), timeFormat()));
+    return qStringToAnsi(m_user.toString(QTime(time.hour, time.minute, time.second), m_timeFormat));
 }
