@@ -134,8 +134,7 @@ void ComConnection::selectPort(TComPortNumber port) {
     const int selected = comPortNumberValue(port);
     for (int n = 1; n <= 4; ++n)
         m_portItems.at(n - 1).checked = n == selected;
-    for (int n = 1; n <= 4; ++n)
-        m_panels.at(n - 1)->setVisible(n == selected);
+    showPortPanel(selected);
     m_driver.setComPort(port);
     refreshToolTip(selected);
 }
@@ -164,55 +163,55 @@ void ComConnection::setPanelsEnabled(bool enabled) {
 void ComConnection::COMConClick() {
     if (m_comCon->isChecked()) {
         if (m_usbCon) m_usbCon->hide();
-        setMenusOpen();
-        if (!m_driver.OpenPort()) {
+        if (!openPort()) {
             returnToClosed();
             reportOpenFailure();
             return;
         }
-        m_btCon.visible = false;
-        m_btDiscon.visible = true;
-        setPanelsEnabled(false);
         m_comCon->setText(QString::fromLatin1(kDisconnectCaption));
     } else {
         if (m_usbCon) m_usbCon->show();
-        setMenusClosed();
-        m_driver.ClosePort();
-        m_btCon.visible = true;
-        m_btDiscon.visible = false;
-        setPanelsEnabled(true);
+        closePort();
         m_comCon->setText(QString::fromLatin1(kConnectCaption));
     }
 }
 
 void ComConnection::BTCon1Click() {
-    setMenusOpen();
-    if (!m_driver.OpenPort()) {
-        setMenusClosed();
+    if (!openPort()) {
         reportOpenFailure();
         return;
     }
-    m_btCon.visible = false;
-    m_btDiscon.visible = true;
-    setPanelsEnabled(false);
     m_comCon->setChecked(true);
 }
 
 void ComConnection::BtDiscon1Click() {
+    closePort();
+    m_comCon->setChecked(false);
+}
+
+bool ComConnection::openPort() {
+    setMenusOpen();
+    if (!m_driver.OpenPort()) {
+        setMenusClosed();
+        return false;
+    }
+    m_btCon.visible = false;
+    m_btDiscon.visible = true;
+    setPanelsEnabled(false);
+    return true;
+}
+
+void ComConnection::closePort() {
     setMenusClosed();
-    m_driver.ClosePort();
+    m_driver.ClosePort();  // nothing when the port is already closed
     m_btCon.visible = true;
     m_btDiscon.visible = false;
     setPanelsEnabled(true);
-    m_comCon->setChecked(false);
 }
 
 void ComConnection::returnToClosed() {
     if (m_usbCon) m_usbCon->show();
-    setMenusClosed();
-    m_btCon.visible = true;
-    m_btDiscon.visible = false;
-    setPanelsEnabled(true);
+    closePort();
     m_comCon->setText(QString::fromLatin1(kConnectCaption));
     m_comCon->setChecked(false);
 }
@@ -240,9 +239,13 @@ void ComConnection::showComControls() {
 
 void ComConnection::showPortPanelOfDriver() {
     const int selected = comPortNumberValue(m_driver.ComPort());
-    for (int n = 1; n <= 4; ++n)
-        m_panels.at(n - 1)->setVisible(n == selected);
+    showPortPanel(selected);
     refreshToolTip(selected);
+}
+
+void ComConnection::showPortPanel(int portNumber) {
+    for (int n = 1; n <= 4; ++n)
+        m_panels.at(n - 1)->setVisible(n == portNumber);
 }
 
 void ComConnection::refreshToolTip(int portNumber) {

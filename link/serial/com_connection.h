@@ -76,6 +76,12 @@ private:
     void setMenusOpen();
     void setMenusClosed();
     void setPanelsEnabled(bool enabled);
+    void showPortPanel(int portNumber);
+    /// Opening's hidden-state steps and the open itself; false (menus back to closed) when the
+    /// port could not be opened.
+    bool openPort();
+    /// Closing's hidden-state steps and the close itself.
+    void closePort();
     /// The closed look after a failed open or a vanished device; the port is already closed.
     void returnToClosed();
     void reportOpenFailure();
