@@ -87,18 +87,6 @@ bool isBlank(char c) {
     return c != '\0' && static_cast<unsigned char>(c) <= 32;
 }
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
-}
-
 struct Attribute {
     std::string_view name;
     std::string_view rawValue;  // still escaped
@@ -368,14 +356,15 @@ public:
         while (m_scanner.next(tag, error)) {
             if (rootClosed) return "content after the end of the packet";
             if (!sawRoot) {
-                if (!sameName(tag.name, "DATAPACKET") || tag.kind == Tag::Close) {
+                if (!equalsIgnoringCase(tag.name, "DATAPACKET") || tag.kind == Tag::Close) {
                     return "not a data packet";
                 }
                 sawRoot = true;
             }
             if (tag.kind == Tag::Close) {
-                if (open.empty() || !sameName(open.back(), tag.name)) return "mismatched end tag";
-                if (sameName(tag.name, "FIELDS")) {
+                if (open.empty() || !equalsIgnoringCase(open.back(), tag.name))
+                    return "mismatched end tag";
+                if (equalsIgnoringCase(tag.name, "FIELDS")) {
                     if (auto bindError = bindFields()) return bindError;
                 }
                 open.pop_back();
@@ -399,14 +388,14 @@ public:
 
 private:
     bool inside(const std::vector<std::string_view>& open, std::string_view name) const {
-        return !open.empty() && sameName(open.back(), name);
+        return !open.empty() && equalsIgnoringCase(open.back(), name);
     }
 
     std::optional<std::string> element(const std::vector<std::string_view>& open, const Tag& tag) {
-        if (sameName(tag.name, "FIELD") && inside(open, "FIELDS")) return field(tag);
-        if (sameName(tag.name, "PARAMS") && inside(open, "METADATA")) return params(tag);
-        if (sameName(tag.name, "ROW") && inside(open, "ROWDATA")) return row(tag);
-        if (sameName(tag.name, "FIELDS") && tag.kind == Tag::Empty) return bindFields();
+        if (equalsIgnoringCase(tag.name, "FIELD") && inside(open, "FIELDS")) return field(tag);
+        if (equalsIgnoringCase(tag.name, "PARAMS") && inside(open, "METADATA")) return params(tag);
+        if (equalsIgnoringCase(tag.name, "ROW") && inside(open, "ROWDATA")) return row(tag);
+        if (equalsIgnoringCase(tag.name, "FIELDS") && tag.kind == Tag::Empty) return bindFields();
         return std::nullopt;
     }
 
@@ -415,13 +404,13 @@ private:
         std::string name;
         std::string type;
         for (const Attribute& a : tag.attributes) {
-            if (sameName(a.name, "attrname")) name = decodeValue(a.rawValue, m_utf8);
-            if (sameName(a.name, "fieldtype")) type = decodeValue(a.rawValue, m_utf8);
+            if (equalsIgnoringCase(a.name, "attrname")) name = decodeValue(a.rawValue, m_utf8);
+            if (equalsIgnoringCase(a.name, "fieldtype")) type = decodeValue(a.rawValue, m_utf8);
         }
         PacketField packetField{name, findLogField(name)};
         if (packetField.bound) {
             const bool wantInteger = isIntegerField(*packetField.bound);
-            if (!sameName(type, wantInteger ? "i4" : "string")) {
+            if (!equalsIgnoringCase(type, wantInteger ? "i4" : "string")) {
                 return "field " + name + " has the type '" + type + "'";
             }
             for (const PacketField& earlier : m_fields) {
@@ -446,7 +435,7 @@ private:
 
     std::optional<std::string> params(const Tag& tag) {
         for (const Attribute& a : tag.attributes) {
-            if (!sameName(a.name, "CHANGE_LOG")) continue;
+            if (!equalsIgnoringCase(a.name, "CHANGE_LOG")) continue;
             auto list = parseChangeLog(decodeValue(a.rawValue, m_utf8));
             if (!list) return "malformed change list";
             m_changes = std::move(*list);
@@ -459,7 +448,7 @@ private:
         LogRecord record;
         record.RowState = 0;
         for (const Attribute& a : tag.attributes) {
-            if (sameName(a.name, "RowState")) {
+            if (equalsIgnoringCase(a.name, "RowState")) {
                 const auto state = parseUnsigned<std::uint8_t>(a.rawValue);
                 if (!state) return "malformed RowState";
                 record.RowState = *state;
@@ -467,7 +456,7 @@ private:
             }
             const PacketField* target = nullptr;
             for (const PacketField& f : m_fields) {
-                if (sameName(f.name, a.name)) target = &f;
+                if (equalsIgnoringCase(f.name, a.name)) target = &f;
             }
             if (target == nullptr || !target->bound) continue;
             std::string value = decodeValue(a.rawValue, m_utf8);
@@ -579,7 +568,8 @@ FileResult loadXmlPacket(std::string_view bytes, LogTable& table) {
         if (end != std::string_view::npos) {
             for (const Attribute& a :
                  TagScanner::declarationAttributes(bytes.substr(first, end - first + 2))) {
-                if (sameName(a.name, "encoding") && sameName(a.rawValue, "UTF-8")) {
+                if (equalsIgnoringCase(a.name, "encoding") &&
+                    equalsIgnoringCase(a.rawValue, "UTF-8")) {
                     utf8 = isValidUtf8(bytes);
                 }
             }

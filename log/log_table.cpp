@@ -18,6 +18,12 @@ char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::string_view cut(std::string_view text) {
+    return text.substr(0, kLogTextWidth);
+}
+
+}  // namespace
+
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -25,12 +31,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-std::string_view cut(std::string_view text) {
-    return text.substr(0, kLogTextWidth);
-}
-
-}  // namespace
 
 std::string_view logFieldName(LogField field) {
     return kFieldNames[static_cast<std::size_t>(field)];

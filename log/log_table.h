@@ -28,6 +28,8 @@ inline constexpr std::uint8_t kRowStateInserted = 4;
 std::string_view logFieldName(LogField field);
 /// No and NVal hold 32-bit integers; the five others hold texts.
 bool isIntegerField(LogField field);
+/// Names (of fields, and of the data file's elements) compare without regard to ASCII case.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
 /// Field lookup by name without regard to ASCII letter case ("AUTO" and "auto" reach Auto).
 std::optional<LogField> findLogField(std::string_view name);
 
