@@ -23,28 +23,10 @@
 #include "app/chart_view.h"
 #include "app/dialogs.h"
 #include "log/chart_pager.h"
+#include "tests/fake_dialogs.h"
 #include "widgets_test_app.h"
 
 namespace {
-
-class FakeDialogs : public Dialogs {
-public:
-    std::optional<FileDialogResult> answer;  // nullopt: the user cancels
-    std::vector<FileDialogRequest> saveRequests;
-    std::vector<QString> informations;
-
-    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest& r) override {
-        saveRequests.push_back(r);
-        return answer;
-    }
-    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    void information(QWidget*, const QString& text) override { informations.push_back(text); }
-    void error(QWidget*, const QString&) override {}
-    bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    void applicationError(const QString&) override {}
-};
 
 // The chart's corner of the main window as start-up builds it.
 class ChartFixture : public testing::Test {
@@ -338,7 +320,7 @@ TEST_P(SaveChart, WritesABitmapOrReportsWhy) {
     QString path;
     if (c.fileName != nullptr) {
         path = dir.filePath(QString::fromLatin1(c.fileName));
-        dialogs.answer = FileDialogResult{path, 0};
+        dialogs.saveAnswers.push_back(FileDialogResult{path, 0});
     }
 
     QTest::mouseClick(toolBar->BtSave(), Qt::LeftButton);

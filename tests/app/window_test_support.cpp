@@ -16,22 +16,6 @@ QApplication& windowTestApp() {
     return *app;
 }
 
-std::optional<FileDialogResult> FakeDialogs::saveFile(QWidget*, const FileDialogRequest& r) {
-    saveRequests.push_back(r);
-    if (saveAnswers.empty()) return std::nullopt;
-    auto answer = saveAnswers.front();
-    saveAnswers.pop_front();
-    return answer;
-}
-
-std::optional<FileDialogResult> FakeDialogs::openFile(QWidget*, const FileDialogRequest& r) {
-    openRequests.push_back(r);
-    if (openAnswers.empty()) return std::nullopt;
-    auto answer = openAnswers.front();
-    openAnswers.pop_front();
-    return answer;
-}
-
 Packet meterPacket(char sign, const char (&digits)[5], char point, std::uint8_t status8,
                    std::uint8_t status9, std::uint8_t status10, std::uint8_t status11) {
     const auto byte = [](char c) { return static_cast<std::uint8_t>(c); };

@@ -4,42 +4,17 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <optional>
 #include <vector>
 
-#include "app/dialogs.h"
 #include "app/main_window.h"
 #include "decode/locale_info.h"
 #include "log/clock.h"
+#include "tests/fake_dialogs.h"
 
 /// The application object of the window tests: the program's own, so that its error report
 /// can be tested too. Font substitutions as the program installs them.
 QApplication& windowTestApp();
-
-/// Dialogs that answer as the test says and remember what was asked.
-class FakeDialogs : public Dialogs {
-public:
-    std::deque<std::optional<FileDialogResult>> saveAnswers, openAnswers;  // empty: cancel
-    std::vector<FileDialogRequest> saveRequests, openRequests;
-    std::vector<QString> informations, errors, applicationErrors;
-    struct Question {
-        QString caption, text;
-    };
-    std::vector<Question> questions;
-    bool confirmAnswer = true;
-
-    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest& r) override;
-    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest& r) override;
-    void information(QWidget*, const QString& text) override { informations.push_back(text); }
-    void error(QWidget*, const QString& text) override { errors.push_back(text); }
-    bool confirm(QWidget*, const QString& caption, const QString& text) override {
-        questions.push_back({caption, text});
-        return confirmAnswer;
-    }
-    void applicationError(const QString& text) override { applicationErrors.push_back(text); }
-};
 
 /// One 14-byte meter packet: sign, four digit characters, blank, point code, the four status
 /// bytes (8 to 11), a zero byte, CR, LF.

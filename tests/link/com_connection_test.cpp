@@ -13,7 +13,7 @@
 #include "link/serial/port_panel.h"
 #include "link/serial/serial_port_driver.h"
 #include "qt_test_app.h"
-#include "recording_dialogs.h"
+#include "tests/fake_dialogs.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ protected:
     QPushButton* usbCon = nullptr;
     std::shared_ptr<FakeSerialState> state = std::make_shared<FakeSerialState>();
     std::unique_ptr<TSerialPortDriver> driver;
-    RecordingDialogs dialogs;
+    FakeDialogs dialogs;
     std::unique_ptr<ComConnection> com;
 };
 
@@ -135,7 +135,7 @@ TEST_F(ComConnectionTest, ComConOpensAndClosesAndLocksThePortWhileOpen) {
     expectClosed();
     EXPECT_TRUE(com->STOP1().checked);
     EXPECT_EQ(state->closes, 1);
-    EXPECT_TRUE(dialogs.errors.isEmpty());
+    EXPECT_TRUE(dialogs.errors.empty());
 }
 
 struct FailureCase {
@@ -154,7 +154,7 @@ TEST_P(ComConnectionFailure, ShowsOneErrorAndStaysClosed) {
     state->nextOpen = GetParam().result;
     clickComCon();
     expectClosed();
-    ASSERT_EQ(dialogs.errors.size(), 1);
+    ASSERT_EQ(dialogs.errors.size(), 1U);
     const QString& text = dialogs.errors.front();
     EXPECT_TRUE(text.startsWith("Cannot open COM 1 (/dev/ttyUSB0): ")) << text.toStdString();
     EXPECT_TRUE(text.contains(GetParam().result.reason)) << text.toStdString();
@@ -182,7 +182,7 @@ TEST_F(ComConnectionTest, PortWithoutDeviceNamesTheWayToBindOne) {
     clickComCon();
     expectClosed();
     EXPECT_EQ(state->opens, 0);
-    ASSERT_EQ(dialogs.errors.size(), 1);
+    ASSERT_EQ(dialogs.errors.size(), 1U);
     EXPECT_TRUE(dialogs.errors.front().startsWith("Cannot open COM 3: no serial port present."));
     EXPECT_TRUE(dialogs.errors.front().contains("VXM90_COM3="));
 }
@@ -193,10 +193,10 @@ TEST_F(ComConnectionTest, VanishedAdapterClosesAndSaysSoOnce) {
     expectOpen();
     state->gone = true;
     state->errorText = "Input/output error";
-    ASSERT_TRUE(runUntil([&] { return !dialogs.errors.isEmpty(); }));
+    ASSERT_TRUE(runUntil([&] { return !dialogs.errors.empty(); }));
     expectClosed();
     runFor(100);
-    ASSERT_EQ(dialogs.errors.size(), 1);
+    ASSERT_EQ(dialogs.errors.size(), 1U);
     EXPECT_EQ(dialogs.errors.front(),
               "COM 1 (/dev/ttyUSB0) was disconnected: Input/output error. "
               "The port has been closed.");
@@ -226,7 +226,7 @@ TEST_F(ComConnectionTest, HiddenConnectPanelsOpenAndCloseWithoutTheCaptionOrUsbB
     state->nextOpen = {SerialOpenError::Busy, "Device or resource busy"};
     com->BTCon1Click();
     expectClosed();
-    EXPECT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors.size(), 1U);
 }
 
 TEST_F(ComConnectionTest, UsbCableHidesTheControlsAndGivesBackTheSelectedPort) {

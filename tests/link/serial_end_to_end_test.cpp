@@ -21,7 +21,7 @@
 #include "link/serial/serial_port_driver.h"
 #include "log/clock.h"
 #include "qt_test_app.h"
-#include "recording_dialogs.h"
+#include "tests/fake_dialogs.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ TEST(SerialEndToEnd, SimulatedMeterFillsTheGridAndLightsTheLinkLamp) {
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
     qputenv("VXM90_COM1", device.toLocal8Bit());
 
-    RecordingDialogs dialogs;
+    FakeDialogs dialogs;
     FixedLocale locale;
     FixedClock clock;
     TFCOMM window(WindowEnvironment{dialogs, locale, clock, [] { return true; }});
@@ -84,7 +84,8 @@ TEST(SerialEndToEnd, SimulatedMeterFillsTheGridAndLightsTheLinkLamp) {
     EXPECT_FALSE(window.linkLamp()->okShown());
 
     QTest::mouseClick(window.comConnection().COMCon(), Qt::LeftButton);
-    ASSERT_TRUE(window.COMM2().IsOpen()) << dialogs.errors.join("\n").toStdString();
+    ASSERT_TRUE(window.COMM2().IsOpen())
+        << QStringList(dialogs.errors.begin(), dialogs.errors.end()).join("\n").toStdString();
     EXPECT_EQ(window.COMM2().deviceName(), device);
 
     bool litWhileStreaming = false;
@@ -123,7 +124,7 @@ TEST(SerialEndToEnd, SimulatedMeterFillsTheGridAndLightsTheLinkLamp) {
     EXPECT_TRUE(runUntil([&] { return !window.COMM2().IsOpen(); }, 2000));
     EXPECT_EQ(window.comConnection().COMCon()->text(), "COM Connection");
     EXPECT_FALSE(window.comConnection().COMCon()->isChecked());
-    ASSERT_EQ(dialogs.errors.size(), 1);
+    ASSERT_EQ(dialogs.errors.size(), 1U);
     EXPECT_TRUE(dialogs.errors.front().startsWith("COM 1 (" + device + ") was disconnected"));
     qunsetenv("VXM90_COM1");
 }
