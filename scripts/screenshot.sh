@@ -6,9 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshot.png}
 build=${VXM_BUILD_DIR:-build/release}
-bash scripts/setup.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVXM_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target vxm90-dev vxm90-cli -j2
+VXM_BUILD_DIR=$build bash scripts/build-release.sh --target vxm90-dev vxm90-cli
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
