@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/main_window.h"
 #include "app/program.h"
+#include "app/shell/main_window.h"
 
 namespace {
 

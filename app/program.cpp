@@ -2,14 +2,14 @@
 
 #include <QStyleFactory>
 
-#include "app/application.h"
-#include "app/fonts.h"
-#include "app/main_window.h"
-#include "app/platform_info.h"
-#include "app/qt_dialogs.h"
-#include "app/system_locale.h"
-#include "app/window_icons.h"
+#include "app/shell/main_window.h"
+#include "app/shell/platform_info.h"
 #include "log/clock.h"
+#include "ui/application.h"
+#include "ui/fonts.h"
+#include "ui/qt_dialogs.h"
+#include "ui/system_locale.h"
+#include "ui/window_icons.h"
 
 int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenShown) {
     VxmApplication app(argc, argv);

@@ -12,8 +12,8 @@
 
 #include "cli/commands.h"
 #include "cli/pseudo_terminal.h"
-#include "cli/sim_scenario.h"
 #include "cli/stop_signals.h"
+#include "sim/sim_scenario.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include <cmath>
 
-#include "app/chart_view.h"
-#include "app/jpeg_image.h"
-#include "app/lcd_panel_widget.h"
+#include "app/chart/chart_view.h"
+#include "app/lcd/jpeg_image.h"
+#include "app/lcd/lcd_panel_widget.h"
 #include "log/chart_pager.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/dialogs.h"
-#include "app/fonts.h"
-#include "app/main_window.h"
+#include "app/shell/main_window.h"
 #include "decode/locale_info.h"
 #include "log/clock.h"
 #include "log/log_table.h"
+#include "ui/dialogs.h"
+#include "ui/fonts.h"
 
 namespace {
 

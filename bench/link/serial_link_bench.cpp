@@ -18,13 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/dialogs.h"
-#include "app/main_window.h"
-#include "cli/sim_scenario.h"
+#include "app/shell/main_window.h"
 #include "link/serial/com_connection.h"
 #include "link/serial/serial_port_driver.h"
 #include "log/clock.h"
 #include "log/log_table.h"
+#include "sim/sim_scenario.h"
+#include "ui/dialogs.h"
 
 namespace {
 

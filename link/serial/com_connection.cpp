@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "app/dialogs.h"
 #include "link/serial/port_naming.h"
 #include "link/serial/port_panel.h"
 #include "link/serial/serial_port_driver.h"
+#include "ui/dialogs.h"
 
 namespace {
 

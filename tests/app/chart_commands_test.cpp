@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "app/chart_commands.h"
-#include "app/chart_tool_bar.h"
-#include "app/chart_view.h"
-#include "app/dialogs.h"
+#include "app/chart/chart_commands.h"
+#include "app/chart/chart_tool_bar.h"
+#include "app/chart/chart_view.h"
 #include "log/chart_pager.h"
-#include "tests/fake_dialogs.h"
+#include "tests/support/fake_dialogs.h"
+#include "ui/dialogs.h"
 #include "widgets_test_app.h"
 
 namespace {

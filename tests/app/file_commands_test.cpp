@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/application.h"
-#include "app/log_grid_model.h"
-#include "app/log_panel.h"
-#include "app/qt_dialogs.h"
-#include "app/system_locale.h"
+#include "app/grid/log_grid_model.h"
+#include "app/grid/log_panel.h"
+#include "ui/application.h"
+#include "ui/qt_dialogs.h"
+#include "ui/system_locale.h"
 #include "window_test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/jpeg_image.h"
+#include "app/lcd/jpeg_image.h"
 #include "widgets_test_app.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/lcd_panel_widget.h"
-#include "app/link_lamp_widget.h"
+#include "app/lcd/lcd_panel_widget.h"
+#include "app/lcd/link_lamp_widget.h"
 #include "decode/model_profile.h"
 #include "widgets_test_app.h"
 

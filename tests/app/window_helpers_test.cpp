@@ -2,9 +2,9 @@
 
 #include <ostream>
 
-#include "app/ansi_text.h"
-#include "app/error_report.h"
-#include "app/platform_info.h"
+#include "app/shell/platform_info.h"
+#include "ui/ansi_text.h"
+#include "ui/error_report.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "window_test_support.h"
 
-#include "app/application.h"
-#include "app/fonts.h"
+#include "ui/application.h"
+#include "ui/fonts.h"
 
 QApplication& windowTestApp() {
     static int argc = 1;

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/shell/main_window.h"
 #include "decode/locale_info.h"
 #include "log/clock.h"
-#include "tests/fake_dialogs.h"
+#include "tests/support/fake_dialogs.h"
 
 /// The application object of the window tests: the program's own, so that its error report
 /// can be tested too. Font substitutions as the program installs them.

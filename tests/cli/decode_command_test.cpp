@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/sim_scenario.h"
 #include "cli_process.h"
 #include "json_line.h"
+#include "sim/sim_scenario.h"
 
 namespace {
 

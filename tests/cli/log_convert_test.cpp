@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/sim_scenario.h"
 #include "cli_process.h"
+#include "sim/sim_scenario.h"
 
 namespace {
 

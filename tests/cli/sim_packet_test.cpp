@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/sim_packet.h"
-#include "cli/sim_scenario.h"
+#include "sim/sim_packet.h"
+#include "sim/sim_scenario.h"
 
 namespace {
 

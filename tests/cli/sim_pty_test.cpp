@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cli/decode_pipeline.h"
-#include "cli/sim_scenario.h"
 #include "cli_process.h"
+#include "sim/sim_scenario.h"
 
 extern char** environ;
 

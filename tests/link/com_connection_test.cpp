@@ -13,7 +13,7 @@
 #include "link/serial/port_panel.h"
 #include "link/serial/serial_port_driver.h"
 #include "qt_test_app.h"
-#include "tests/fake_dialogs.h"
+#include "tests/support/fake_dialogs.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/link_lamp_widget.h"
-#include "app/log_grid_model.h"
-#include "app/log_grid_view.h"
-#include "app/main_window.h"
+#include "app/grid/log_grid_model.h"
+#include "app/grid/log_grid_view.h"
+#include "app/lcd/link_lamp_widget.h"
+#include "app/shell/main_window.h"
 #include "decode/decoder_sink.h"
 #include "decode/frame_assembler.h"
 #include "decode/limit_comparator.h"
@@ -21,7 +21,7 @@
 #include "link/serial/serial_port_driver.h"
 #include "log/clock.h"
 #include "qt_test_app.h"
-#include "tests/fake_dialogs.h"
+#include "tests/support/fake_dialogs.h"
 
 namespace {
 

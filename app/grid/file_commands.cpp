@@ -1,0 +1,88 @@
+#include "app/grid/file_commands.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include "decode/locale_info.h"
+#include "files/data_files.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+// File names travel to the core as the system's 8-bit encoding of the path; the messages the
+// core builds around them are decoded the same way.
+std::string nativeName(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+QString shownMessage(const std::string& message) {
+    return QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
+}
+
+}  // namespace
+
+FileCommands::FileCommands(LogTable& table, const LocaleInfo& locale, Dialogs& dialogs,
+                           QWidget* owner, ErrorReporter reportError)
+    : m_table(table),
+      m_locale(locale),
+      m_dialogs(dialogs),
+      m_owner(owner),
+      m_reportError(std::move(reportError)) {}
+
+const QStringList& FileCommands::saveFilters() {
+    static const QStringList kFilters = {QStringLiteral("Excel File(*.xls)"),
+                                         QStringLiteral("XML(*.xml)"),
+                                         QStringLiteral("Txt File(*.txt)")};
+    return kFilters;
+}
+
+const QStringList& FileCommands::openFilters() {
+    static const QStringList kFilters = {QStringLiteral("Excel File(*.xls)"),
+                                         QStringLiteral("XML (*.xml)"),
+                                         QStringLiteral("Txt File(*.txt)")};
+    return kFilters;
+}
+
+void FileCommands::saveasClick() {
+    FileDialogRequest request;
+    request.filters = saveFilters();
+    request.filterIndex = m_saveFilterIndex;
+    request.defaultSuffix = QStringLiteral("xls");
+    request.confirmOverwrite = true;  // the name starts empty every time
+    const auto chosen = m_dialogs.saveFile(m_owner, request);
+    if (!chosen) return;
+    m_saveFilterIndex = chosen->filterIndex;
+    const FileResult result = saveTableFile(m_table, nativeName(chosen->fileName));
+    showOutcome(result);
+}
+
+void FileCommands::SpeedButton2Click() {
+    FileDialogRequest request;
+    request.filters = openFilters();
+    request.filterIndex = m_openFilterIndex;
+    request.fileName = m_openFileName;
+    const auto chosen = m_dialogs.openFile(m_owner, request);
+    if (!chosen) return;
+    m_openFilterIndex = chosen->filterIndex;
+    m_openFileName = chosen->fileName;
+    const FileResult result =
+        FileToTable(nativeName(chosen->fileName), m_table, m_locale.userNumberFormat());
+    showOutcome(result);
+}
+
+void FileCommands::showOutcome(const FileResult& result) {
+    const QString message = shownMessage(result.message);
+    switch (result.kind) {
+        case FileMessageKind::None:
+            return;
+        case FileMessageKind::Information:
+            m_dialogs.information(nullptr, message);
+            return;
+        case FileMessageKind::Error:
+            m_dialogs.error(nullptr, message);
+            return;
+        case FileMessageKind::GeneralError:
+            m_reportError(message);
+            return;
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include "ui/error_report.h"
+
+class Dialogs;
+struct FileResult;
+class LocaleInfo;
+class LogTable;
+class QWidget;
+
+/// The Save and Open commands of the log: the two file dialogs with their filters, default
+/// extension and remembered entries, the core's file formats, and the messages of the outcome.
+/// GUI thread only; table, locale and dialogs must outlive this.
+class FileCommands {
+public:
+    FileCommands(LogTable& table, const LocaleInfo& locale, Dialogs& dialogs, QWidget* owner,
+                 ErrorReporter reportError);
+
+    /// Save (`saveas`, hidden item `Save1`): `SaveDialog2`, then TAB text or XML by extension.
+    void saveasClick();
+    /// Open (`OpenDataFiles`): `OpenDialog1`, then the file is loaded into the table.
+    void SpeedButton2Click();
+
+    /// The filter entries of the two dialogs.
+    static const QStringList& saveFilters();
+    static const QStringList& openFilters();
+
+private:
+    void showOutcome(const FileResult& result);
+
+    LogTable& m_table;
+    const LocaleInfo& m_locale;
+    Dialogs& m_dialogs;
+    QWidget* m_owner;
+    ErrorReporter m_reportError;
+    int m_saveFilterIndex = 0;
+    int m_openFilterIndex = 0;
+    QString m_openFileName;
+};

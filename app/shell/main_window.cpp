@@ -1,0 +1,264 @@
+#include "app/shell/main_window.h"
+
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+
+#include "app/chart/chart_commands.h"
+#include "app/chart/chart_tool_bar.h"
+#include "app/chart/chart_view.h"
+#include "app/grid/file_commands.h"
+#include "app/grid/log_grid_model.h"
+#include "app/grid/log_grid_view.h"
+#include "app/grid/log_panel.h"
+#include "app/lcd/lcd_panel_widget.h"
+#include "app/lcd/link_lamp_widget.h"
+#include "app/limits/limits_panel.h"
+#include "app/shell/platform_info.h"
+#include "decode/frame_assembler.h"
+#include "decode/lcd_panel.h"
+#include "decode/limit_comparator.h"
+#include "decode/meter_decoder.h"
+#include "link/serial/com_connection.h"
+#include "link/serial/serial_port_driver.h"
+#include "log/chart_pager.h"
+#include "log/log_table.h"
+#include "ui/ansi_text.h"
+#include "ui/dialogs.h"
+#include "ui/fonts.h"
+#include "ui/key_filter.h"
+#include "ui/window_icons.h"
+
+namespace {
+
+constexpr int kPointsPerPage = 100;
+constexpr int kConTimerIntervalMs = 100;
+constexpr std::uint16_t kSerialPollDelayMs = 100;
+constexpr int kTimer3IntervalMs = 1000;
+constexpr int kGridRowHeight = 18;
+
+}  // namespace
+
+TFCOMM::TFCOMM(WindowEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), m_env(std::move(environment)) {
+    setObjectName(QStringLiteral("FCOMM"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowIcon(window_icons::application());
+    setFont(designFont("MS Sans Serif", 11, true));
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("clientArea"));
+    m_client->setFixedSize(kClientSize);
+    setCentralWidget(m_client);
+
+    FormCreate();
+
+    menuBar()->setFont(QGuiApplication::font());
+    layout()->setSizeConstraint(QLayout::SetFixedSize);  // not resizable, no maximize
+}
+
+TFCOMM::~TFCOMM() {
+    m_ConTimer.stop();
+    m_Timer3.stop();
+    // The widgets hold references into the parts below; they go first.
+    m_chartCommands.reset();
+    delete m_comConnection;
+    delete takeCentralWidget();
+}
+
+void TFCOMM::FormCreate() {
+    buildTopBar();
+    buildChartRegion();
+    // 1. The chart pager on Chtshow, 100 points per page.
+    m_Pager = std::make_unique<TChartControl>(*m_Chtshow, kPointsPerPage);
+    // 2, 3. The system and user decimal separators and the number format.
+    m_limits = std::make_unique<LimitComparator>(m_env.locale);
+    // 4. The profile starts with its defaults (m_profile as constructed).
+    // 5. The log table, empty; RecordNo 1, RecordLimit 10000.
+    m_cds1 = std::make_unique<LogTable>();
+    m_log = std::make_unique<ReadingLog>(*m_cds1, *m_Pager, m_env.clock, m_env.locale);
+    buildLogRegion();
+    buildLimitsPanel();
+    m_chartCommands = std::make_unique<ChartCommands>(
+        *m_Chtshow, *m_Pager, *m_ChartToolPanel1, m_env.dialogs,
+        [this](const QString& message) { reportError(message); }, *this,
+        QList<QWidget*>{m_Panel2, m_Panel4, m_Panel5});
+    // 6. Seed the chart's series.
+    m_chartCommands->SeedChart();
+    // 7. The last accepted limit texts.
+    m_limits->LastGoodHigh = "6000";
+    m_limits->LastGoodLow = "-6000";
+    // 8. The model: handlers, scale, the chart's left axis, the caption.
+    m_profile = buildModelProfile(kBuildModelFlags);
+    m_decoder =
+        std::make_unique<MeterDecoder>(m_profile, *m_limits, static_cast<DecoderSink&>(*this));
+    m_frames = std::make_unique<FrameAssembler>(m_decoder.get());
+    m_COMM2->setComPortSpeed(m_profile.ComPortSpeed.value_or(TComPortBaudRate::br2400));
+    m_COMM2->setOnReceiveData([this](TSerialPortDriver&, const std::uint8_t* bytes,
+                                     std::int32_t size) { receiveSerialData(bytes, size); });
+    setLeftAxisRange(m_profile.LeftAxisMinimum, m_profile.LeftAxisMaximum);
+    const LcdPanelState startup = startupPanel(m_profile);
+    m_Panel1->setPanelState(startup);
+    m_linkLamp->setPanelState(startup);
+    // 9. The platform suffix of the caption.
+    const bool is64Bit = m_env.is64BitOs ? m_env.is64BitOs() : is64BitOperatingSystem();
+    setWindowTitle(QString::fromLatin1(m_profile.Title.c_str()) +
+                   QString::fromLatin1(platformCaptionSuffix(is64Bit)));
+
+    buildMenus();
+    wireCommands();
+    m_fileCommands =
+        std::make_unique<FileCommands>(*m_cds1, m_env.locale, m_env.dialogs, this,
+                                       [this](const QString& message) { reportError(message); });
+
+    m_Timer3.setInterval(kTimer3IntervalMs);
+    m_ConTimer.setInterval(kConTimerIntervalMs);
+    m_ConTimer.start();
+}
+
+void TFCOMM::buildTopBar() {
+    m_Panel5 = new QFrame(m_client);
+    m_Panel5->setObjectName(QStringLiteral("Panel5"));
+    m_Panel5->setGeometry(0, 0, kClientSize.width(), 32);
+    m_Panel5->setFrameStyle(QFrame::Panel | QFrame::Raised);
+
+    m_USBCon = new QPushButton(QStringLiteral("USB Connection"), m_Panel5);
+    m_USBCon->setObjectName(QStringLiteral("USBCon"));
+    m_USBCon->setCheckable(true);
+    m_USBCon->setGeometry(203, 3, 158, 25);
+
+    m_BitBtn1 = new QPushButton(QStringLiteral("Quit"), m_Panel5);
+    m_BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    m_BitBtn1->setFont(designFont("Arial", 13));
+    m_BitBtn1->setGeometry(563, 3, 86, 25);
+
+    // The serial link: the port panels BtCOM1..4 and COMCon go into this bar.
+    m_COMM2 = std::make_unique<TSerialPortDriver>();
+    // The window's settings of the driver: COM 1, polled every 100 ms (the model sets the speed).
+    m_COMM2->setComPort(TComPortNumber::pnCOM1);
+    m_COMM2->setComPortPollingDelay(kSerialPollDelayMs);
+    m_comConnection = new ComConnection(m_Panel5, m_USBCon, *m_COMM2, m_env.dialogs, this);
+}
+
+void TFCOMM::buildLogRegion() {
+    m_Panel1 = new LcdPanelWidget(m_client);
+    m_Panel1->setObjectName(QStringLiteral("Panel1"));
+    m_Panel1->setGeometry(LcdPanelWidget::kStartGeometry);
+
+    m_PBar2 = new QProgressBar(m_client);
+    m_PBar2->setObjectName(QStringLiteral("PBar2"));
+    m_PBar2->setGeometry(5, 197, 302, 17);
+    m_PBar2->setTextVisible(false);
+    m_PBar2->setRange(0, m_log->PBar2Max());
+    m_PBar2->setValue(m_log->PBar2Position());
+
+    m_Panel2 = new LogPanel(m_client);
+
+    m_DBGrid1 = new LogGridView(m_client);
+    m_DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    m_DBGrid1->setGeometry(4, 264, 303, 241);
+    m_DBGrid1->setFont(designFont("Arial", 12));
+    m_DBGrid1->setRowHeight(kGridRowHeight);
+    m_DBGrid1->header()->setFont(designFont("MS Sans Serif", 11, true));
+    m_gridModel = new LogGridModel(*m_cds1, m_DBGrid1);
+    m_DBGrid1->setModel(m_gridModel);
+    for (int column = 0; column < m_gridModel->columnCount(); ++column) {
+        m_DBGrid1->header()->resizeSection(column, LogGridModel::columnWidth(column));
+    }
+    // The newest row becomes the current one and comes into view, as in a data grid on a
+    // table whose cursor moves to each appended record.
+    connect(m_gridModel, &QAbstractItemModel::rowsInserted, this,
+            [this] { m_DBGrid1->setCurrentRow(m_gridModel->rowCount() - 1); });
+}
+
+void TFCOMM::buildLimitsPanel() {
+    m_Panel4 = new LimitsPanel(*m_limits, m_client);
+    m_linkLamp = new LinkLampWidget(m_Panel4);
+    m_linkLamp->setObjectName(QStringLiteral("CONok"));
+    m_linkLamp->setGeometry(LinkLampWidget::kStartGeometry);
+}
+
+void TFCOMM::buildChartRegion() {
+    m_Chtshow = new ChartView(m_client);
+    m_Chtshow->setObjectName(QStringLiteral("Chtshow"));
+    m_Chtshow->setGeometry(ChartView::kStartGeometry);
+    // Created after the chart so that it lies over the enlarged chart.
+    m_ChartToolPanel1 = new ChartToolBar(m_client);
+    m_ChartToolPanel1->setObjectName(QStringLiteral("ChartToolPanel1"));
+    m_ChartToolPanel1->setGeometry(ChartToolBar::kStartGeometry);
+}
+
+void TFCOMM::buildMenus() {
+    m_recordMenu = menuBar()->addMenu(QStringLiteral("Record"));
+    m_recordMenu->setObjectName(QStringLiteral("Record"));
+    m_New1 = m_recordMenu->addAction(QStringLiteral("New"));
+    m_New1->setObjectName(QStringLiteral("New1"));
+    m_Save1 = m_recordMenu->addAction(QStringLiteral("Save"));
+    m_Save1->setObjectName(QStringLiteral("Save1"));
+    QAction* separator = m_recordMenu->addSeparator();
+    for (QAction* hidden : {m_New1, m_Save1, separator})
+        hidden->setVisible(false);
+    connect(m_New1, &QAction::triggered, this, &TFCOMM::RecordNewClick);
+    connect(m_Save1, &QAction::triggered, this, &TFCOMM::saveasClick);
+
+    m_recordLimits = new QActionGroup(this);
+    m_recordLimits->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (const RecordLimitItem& item : kRecordLimitItems) {
+        QAction* action = m_recordMenu->addAction(QString::fromLatin1(item.caption));
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setCheckable(true);
+        action->setChecked(item.choice == m_log->checkedLimit());
+        m_recordLimits->addAction(action);
+        const RecordLimitChoice choice = item.choice;
+        connect(action, &QAction::triggered, this, [this, choice] { selectRecordLimit(choice); });
+    }
+}
+
+void TFCOMM::wireCommands() {
+    connect(m_BitBtn1, &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
+
+    connect(m_Panel2->RepeatSet(), &QCheckBox::toggled, this,
+            [this](bool checked) { m_log->setRepeatSet(checked); });
+    connect(m_Panel2->RepeatSet(), &QCheckBox::clicked, m_chartCommands.get(),
+            &ChartCommands::btFillClick);
+    connect(m_Panel2->RecordSI(), &QCheckBox::toggled, this,
+            [this](bool checked) { m_log->setRecordSI(checked); });
+    QLineEdit* interval = m_Panel2->RecordSITime();
+    interval->installEventFilter(new CharKeyFilter(&ReadingLog::RecordSITimeKeyPress, interval));
+    connect(interval, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
+    connect(m_Panel2->RecordNew(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
+    connect(m_Panel2->OpenDataFiles(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);
+    connect(m_Panel2->saveas(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
+    // BtPrint: the printed report is not part of this program yet; the button has no command.
+
+    connect(&m_ConTimer, &QTimer::timeout, this, &TFCOMM::ConTimerTimer);
+    connect(&m_Timer3, &QTimer::timeout, this, &TFCOMM::Timer3Timer);
+}
+
+QAction* TFCOMM::recordLimitAction(RecordLimitChoice choice) const {
+    for (QAction* action : m_recordLimits->actions()) {
+        if (action->objectName() ==
+            QLatin1String(kRecordLimitItems[static_cast<std::size_t>(choice)].name)) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+void TFCOMM::centreOnScreen() {
+    const QScreen* shownOn = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (shownOn == nullptr) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(shownOn->availableGeometry().center());
+    move(frame.topLeft());
+}

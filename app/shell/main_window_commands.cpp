@@ -1,0 +1,108 @@
+// The window's command and event handlers.
+#include <QActionGroup>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "app/chart/chart_commands.h"
+#include "app/chart/chart_view.h"
+#include "app/grid/file_commands.h"
+#include "app/grid/log_panel.h"
+#include "app/lcd/lcd_panel_widget.h"
+#include "app/lcd/link_lamp_widget.h"
+#include "app/limits/limits_panel.h"
+#include "app/shell/main_window.h"
+#include "decode/frame_assembler.h"
+#include "decode/meter_decoder.h"
+#include "log/chart_pager.h"
+#include "ui/ansi_text.h"
+#include "ui/dialogs.h"
+#include "ui/error_report.h"
+
+void TFCOMM::receiveSerialData(const std::uint8_t* bytes, std::int32_t size) {
+    m_frames->receiveSerial(m_profile.SerialHandler, bytes, size);
+}
+
+void TFCOMM::BitBtn1Click() {
+    if (m_env.dialogs.confirm(
+            this, QStringLiteral("Information"),
+            QStringLiteral("Are you sure that you want to quit this application?"))) {
+        m_env.quitApplication();
+    }
+}
+
+void TFCOMM::RecordNewClick() {
+    if (!m_env.dialogs.confirm(
+            this, QStringLiteral("Information"),
+            QStringLiteral("Are you sure that you want to clear all logged data?"))) {
+        return;
+    }
+    m_log->RecordNewClick();
+    showLogState();
+}
+
+void TFCOMM::saveasClick() {
+    m_fileCommands->saveasClick();
+}
+
+void TFCOMM::SpeedButton2Click() {
+    m_fileCommands->SpeedButton2Click();
+}
+
+void TFCOMM::ConTimerTimer() {
+    m_decoder->ConTimerTick();
+    m_linkLamp->setPanelState(m_decoder->panel());
+}
+
+void TFCOMM::Timer3Timer() {
+    m_log->Timer3Timer();
+    showLogState();
+}
+
+void TFCOMM::reportError(const QString& message) {
+    m_env.dialogs.applicationError(punctuateErrorText(message));
+}
+
+void TFCOMM::restartSeries() {
+    if (m_chartCommands) m_chartCommands->applyFillChoice();
+}
+
+void TFCOMM::setLeftAxisRange(double minimum, double maximum) {
+    m_Chtshow->setLeftRange(minimum, maximum);
+}
+
+void TFCOMM::ReadingDecoded(const TMeterReading& reading, double leftAxisMaximum) {
+    m_log->ReadingDecoded(reading, leftAxisMaximum);
+    const LcdPanelState& panel = m_decoder->panel();
+    m_Panel1->setPanelState(panel);
+    m_linkLamp->setPanelState(panel);
+    m_Panel4->showReading(reading.ValueText);
+    showLogState();
+}
+
+void TFCOMM::selectRecordLimit(RecordLimitChoice choice) {
+    m_log->selectRecordLimit(choice);
+    for (QAction* action : m_recordLimits->actions()) {
+        action->setChecked(action == recordLimitAction(m_log->checkedLimit()));
+    }
+}
+
+void TFCOMM::RecordSITimeChange() {
+    QLineEdit* edit = m_Panel2->RecordSITime();
+    const QString shown = ansiToQString(m_log->RecordSITimeChange(qStringToAnsi(edit->text())));
+    if (shown != edit->text()) edit->setText(shown);
+    syncTimer3();
+}
+
+void TFCOMM::showLogState() {
+    if (m_PBar2->maximum() != m_log->PBar2Max()) m_PBar2->setRange(0, m_log->PBar2Max());
+    if (m_PBar2->value() != m_log->PBar2Position()) m_PBar2->setValue(m_log->PBar2Position());
+    m_chartCommands->showCurrentPage();
+    syncTimer3();
+}
+
+void TFCOMM::syncTimer3() {
+    const int interval = static_cast<int>(m_log->Timer3Interval());
+    if (m_Timer3.interval() != interval) m_Timer3.setInterval(interval);  // restarts if running
+    if (m_log->Timer3Enabled() && !m_Timer3.isActive()) m_Timer3.start();
+    if (!m_log->Timer3Enabled() && m_Timer3.isActive()) m_Timer3.stop();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "ui/dialogs.h"
+
+/// Dialogs that answer as the test says and remember what was asked and shown. A file dialog
+/// with no answer queued is cancelled; confirmations answer confirmAnswer.
+class FakeDialogs : public Dialogs {
+public:
+    std::deque<std::optional<FileDialogResult>> saveAnswers, openAnswers;
+    std::vector<FileDialogRequest> saveRequests, openRequests;
+    std::vector<QString> informations, errors, applicationErrors;
+    struct Question {
+        QString caption, text;
+    };
+    std::vector<Question> questions;
+    bool confirmAnswer = true;
+
+    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest& r) override {
+        saveRequests.push_back(r);
+        return next(saveAnswers);
+    }
+    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest& r) override {
+        openRequests.push_back(r);
+        return next(openAnswers);
+    }
+    void information(QWidget*, const QString& text) override { informations.push_back(text); }
+    void error(QWidget*, const QString& text) override { errors.push_back(text); }
+    bool confirm(QWidget*, const QString& caption, const QString& text) override {
+        questions.push_back({caption, text});
+        return confirmAnswer;
+    }
+    void applicationError(const QString& text) override { applicationErrors.push_back(text); }
+
+private:
+    static std::optional<FileDialogResult> next(
+        std::deque<std::optional<FileDialogResult>>& answers) {
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QApplication>
+
+#include "ui/error_report.h"
+
+/// The application object. An exception that escapes an event handler ends that event only:
+/// it is caught here and shown by the general error report, and the program goes on serving
+/// events.
+class VxmApplication : public QApplication {
+public:
+    /// Sets the application title "VXM-90" used by the task bar and the error report.
+    VxmApplication(int& argc, char** argv);
+
+    void setErrorReporter(ErrorReporter reporter) { m_reporter = std::move(reporter); }
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    ErrorReporter m_reporter;
+};

@@ -1,0 +1,85 @@
+#include "ui/qt_dialogs.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include "ui/error_report.h"
+
+namespace {
+
+std::optional<FileDialogResult> runFileDialog(QWidget* owner, const FileDialogRequest& r,
+                                              QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(mode);
+    // The open dialog too takes a name that does not exist: loading it then fails visibly.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(r.filters);
+    if (r.filterIndex >= 0 && r.filterIndex < r.filters.size()) {
+        dialog.selectNameFilter(r.filters.at(r.filterIndex));
+    }
+    dialog.setDefaultSuffix(r.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);
+    if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    FileDialogResult result;
+    result.fileName = files.first();
+    result.filterIndex = static_cast<int>(r.filters.indexOf(dialog.selectedNameFilter()));
+    if (result.filterIndex < 0) result.filterIndex = r.filterIndex;
+    return result;
+}
+
+void showPlainBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+    // No owner window, as the platform's plain message box.
+    QMessageBox box(icon, caption, text, QMessageBox::Ok);
+    box.exec();
+}
+
+void centreOnScreen(QWidget& widget) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    widget.adjustSize();
+    QRect frame = widget.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    widget.move(frame.topLeft());
+}
+
+}  // namespace
+
+std::optional<FileDialogResult> QtDialogs::saveFile(QWidget* owner, const FileDialogRequest& r) {
+    return runFileDialog(owner, r, QFileDialog::AcceptSave);
+}
+
+std::optional<FileDialogResult> QtDialogs::openFile(QWidget* owner, const FileDialogRequest& r) {
+    return runFileDialog(owner, r, QFileDialog::AcceptOpen);
+}
+
+void QtDialogs::information(QWidget*, const QString& text) {
+    showPlainBox(QMessageBox::Information, QStringLiteral("Information"), text);
+}
+
+void QtDialogs::error(QWidget*, const QString& text) {
+    showPlainBox(QMessageBox::Critical, QStringLiteral("Error"), text);
+}
+
+bool QtDialogs::confirm(QWidget* owner, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    centreOnScreen(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogs::applicationError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), text,
+                    QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
