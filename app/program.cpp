@@ -4,10 +4,13 @@
 
 #include "app/shell/main_window.h"
 #include "app/shell/platform_info.h"
+#include "link/serial/port_naming.h"
+#include "link/serial/serial_platform.h"
 #include "log/clock.h"
 #include "ui/application.h"
 #include "ui/fonts.h"
 #include "ui/qt_dialogs.h"
+#include "ui/qt_timers.h"
 #include "ui/system_locale.h"
 #include "ui/window_icons.h"
 
@@ -23,7 +26,12 @@ int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenS
     });
     const SystemLocale locale;
     const SystemClock clock;
-    TFCOMM window(WindowEnvironment{dialogs, locale, clock, &is64BitOperatingSystem});
+    QtTimers timers;
+    // The one place that reads the environment: the devices bound to COM 1 to COM 4.
+    ComPortDeviceResolver comPorts = systemComPortResolver(
+        [](const QString& name) { return qEnvironmentVariable(name.toLatin1().constData()); });
+    TFCOMM window(WindowEnvironment{dialogs, locale, clock, timers, makeQtSerialPlatform(),
+                                    std::move(comPorts), &is64BitOperatingSystem});
     window.centreOnScreen();
     window.show();
     if (whenShown) whenShown(window);

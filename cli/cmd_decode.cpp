@@ -3,9 +3,14 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/hid_line.h"
 #include "cli/input_reader.h"
 #include "cli/reading_json.h"
 #include "cli/stop_signals.h"
+#include "log/clock.h"
+#include "log/memory_chart_surface.h"
+#include "session/meter_session.h"
+#include "session/reading_callback.h"
 
 namespace {
 
@@ -38,8 +43,8 @@ constexpr std::size_t kMaxReportLine = 3 * (kMaxHidLineDataBytes + 1) + 64;
 
 }  // namespace
 
-std::optional<PipelineOptions> pipelineOptions(const ParsedArgs& args, std::string& error) {
-    PipelineOptions options;
+std::optional<LimitOptions> limitOptions(const ParsedArgs& args, std::string& error) {
+    LimitOptions options;
     if (const auto high = args.value("high")) options.high = *high;
     if (const auto low = args.value("low")) options.low = *low;
     if (const auto separator = args.value("decimal-separator")) {
@@ -71,19 +76,26 @@ int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
         out << kHelp;
         return kExitOk;
     }
-    const auto options = pipelineOptions(*parsed, error);
+    const auto options = limitOptions(*parsed, error);
     if (!options) {
         err << "vxm90-cli decode: " << error << '\n';
         return kExitUsage;
     }
 
+    // A decode shows readings and logs none.
+    const FixedLocale locale = localeFor(*options);
+    const SystemClock clock;
+    MemoryChartSurface chart;
+    SessionSettings settings;
+    settings.logReadings = false;
+    MeterSession session(chart, clock, locale, nullptr, settings);
     std::string lines;
-    DecodePipeline pipeline(
-        *options, [&lines](const MeterDecoder& decoder, const TMeterReading& reading, double) {
-            lines += readingJson(decoder, reading);
-            lines += '\n';
-        });
-    if (const auto limitError = pipeline.limitError()) {
+    ReadingCallback display([&lines, &session](const TMeterReading& reading, double) {
+        lines += readingJson(session.decoder(), reading);
+        lines += '\n';
+    });
+    session.setDisplay(&display);
+    if (const auto limitError = applyLimits(session.limits(), *options)) {
         err << "vxm90-cli decode: " << *limitError << '\n';
         return kExitUsage;
     }
@@ -104,7 +116,10 @@ int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
             if (!result.error.empty()) {
                 err << "vxm90-cli decode: line " << number << ": " << result.error << ", skipped\n";
             } else if (result.report) {
-                pipeline.feedHidReport(*result.report);
+                const HidReportLine& report = *result.report;
+                session.receiveHidReport(report.reportId,
+                                         report.data.empty() ? nullptr : report.data.data(),
+                                         static_cast<std::uint16_t>(report.data.size()));
             }
         });
 
@@ -115,8 +130,8 @@ int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
             if (hid) {
                 splitter.feed(chunk);
             } else {
-                pipeline.feedSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()),
-                                    chunk.size());
+                session.receiveSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()),
+                                      chunk.size());
             }
             emit();
         },

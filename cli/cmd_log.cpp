@@ -8,11 +8,9 @@
 #include "cli/input_reader.h"
 #include "cli/stop_signals.h"
 #include "files/data_files.h"
-#include "log/chart_pager.h"
 #include "log/clock.h"
-#include "log/log_table.h"
 #include "log/memory_chart_surface.h"
-#include "log/reading_log.h"
+#include "session/meter_session.h"
 
 namespace {
 
@@ -80,7 +78,7 @@ int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, st
         limit = limitChoice(*text);
         if (!limit) return usage("--limit takes 1000, 5000, 10000, 50000, 100000 or limitless");
     }
-    const auto options = pipelineOptions(*parsed, error);
+    const auto options = limitOptions(*parsed, error);
     if (!options) return usage(error);
     // Hours of logging must not end in a save that could never work.
     if (access(folderOf(*outFile).c_str(), W_OK | X_OK) != 0) {
@@ -88,32 +86,27 @@ int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, st
         return kExitFailure;
     }
 
-    LogTable table;
-    MemoryChartSurface chart;
-    TChartControl pager(chart, 100);
+    const FixedLocale locale = localeFor(*options);
     const SystemClock clock;
-    const FixedLocale locale;
-    ReadingLog log(table, pager, clock, locale);
-    log.setRepeatSet(!parsed->has("no-repeat"));
-    if (limit) log.selectRecordLimit(*limit);
-
-    DecodePipeline pipeline(
-        *options, [&log](const MeterDecoder&, const TMeterReading& reading,
-                         double leftAxisMaximum) { log.ReadingDecoded(reading, leftAxisMaximum); });
-    if (const auto limitError = pipeline.limitError()) return usage(*limitError);
+    MemoryChartSurface chart;
+    MeterSession session(chart, clock, locale);
+    session.log().setRepeatSet(!parsed->has("no-repeat"));
+    if (limit) session.log().selectRecordLimit(*limit);
+    if (const auto limitError = applyLimits(session.limits(), *options)) return usage(*limitError);
 
     StopSignals stop;
     const InputEnd end = readChunks(
         inFd, stop,
-        [&pipeline](std::string_view chunk) {
-            pipeline.feedSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()), chunk.size());
+        [&session](std::string_view chunk) {
+            session.receiveSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()),
+                                  chunk.size());
         },
         error);
     if (end == InputEnd::Failed) {
         err << "vxm90-cli log: cannot read input: " << error << " (saving what was logged)\n";
     }
 
-    const FileResult saved = saveTableFile(table, *outFile);
+    const FileResult saved = saveTableFile(session.cds1(), *outFile);
     if (!saved.ok) {
         err << saved.message << '\n';
         if (!saved.reason.empty()) err << "vxm90-cli log: " << saved.reason << '\n';

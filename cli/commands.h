@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
-#include "cli/decode_pipeline.h"
+#include "cli/limit_options.h"
 
 /// Exit statuses of every subcommand.
 inline constexpr int kExitOk = 0;
@@ -22,4 +22,4 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
 
 /// --high, --low and --decimal-separator, shared by decode and log. std::nullopt with error set
 /// on a misuse (a separator that is not one character, a limit that is not a number).
-std::optional<PipelineOptions> pipelineOptions(const ParsedArgs& args, std::string& error);
+std::optional<LimitOptions> limitOptions(const ParsedArgs& args, std::string& error);

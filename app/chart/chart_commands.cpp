@@ -14,6 +14,7 @@
 #include "app/chart/chart_view.h"
 #include "log/chart_pager.h"
 #include "ui/dialogs.h"
+#include "ui/timers.h"
 
 namespace {
 
@@ -23,17 +24,19 @@ constexpr QPoint kRestoredToolBarPlace{312, 141};
 }  // namespace
 
 ChartCommands::ChartCommands(ChartView& chart, TChartControl& pager, ChartToolBar& toolBar,
-                             Dialogs& dialogs, std::function<void(const QString&)> reportError,
-                             QWidget& mainWindow, QList<QWidget*> panelsToHide)
-    : m_chart(chart),
+                             Dialogs& dialogs, Timers& timers,
+                             std::function<void(const QString&)> reportError, QWidget& mainWindow,
+                             QList<QWidget*> panelsToHide, QObject* parent)
+    : QObject(parent),
+      m_chart(chart),
       m_pager(pager),
       m_toolBar(toolBar),
       m_dialogs(dialogs),
       m_reportError(std::move(reportError)),
       m_mainWindow(mainWindow),
-      m_panels(std::move(panelsToHide)) {
-    m_Timer2.setInterval(kPageSizeDelayMs);
-    connect(&m_Timer2, &QTimer::timeout, this, &ChartCommands::Timer2Timer);
+      m_panels(std::move(panelsToHide)),
+      m_Timer2(timers.create([this] { Timer2Timer(); })) {
+    m_Timer2->setInterval(kPageSizeDelayMs);
     connect(toolBar.BtFill(), &QCheckBox::clicked, this, &ChartCommands::btFillClick);
     connect(toolBar.Maxrecord(), &QLineEdit::textChanged, this, &ChartCommands::MaxrecordChange);
     connect(toolBar.BtSave(), &QToolButton::clicked, this, &ChartCommands::BtSaveClick);
@@ -43,8 +46,10 @@ ChartCommands::ChartCommands(ChartView& chart, TChartControl& pager, ChartToolBa
     connect(toolBar.BTlast(), &QToolButton::clicked, this, &ChartCommands::BTlastClick);
     connect(toolBar.TbFd(), &QToolButton::clicked, this, &ChartCommands::TbFdClick);
     connect(toolBar.TbSx(), &QToolButton::clicked, this, &ChartCommands::TbSxClick);
-    m_Timer2.start();
+    m_Timer2->start();
 }
+
+ChartCommands::~ChartCommands() = default;
 
 void ChartCommands::ShowSeries(int index) {
     m_chart.ShowSeries(index);
@@ -100,7 +105,7 @@ void ChartCommands::BTlastClick() {
 }
 
 void ChartCommands::MaxrecordChange() {
-    m_Timer2.start();
+    m_Timer2->start();
 }
 
 std::optional<std::int32_t> ChartCommands::parseInteger(const QString& text) {
@@ -124,7 +129,7 @@ std::optional<std::int32_t> ChartCommands::parseInteger(const QString& text) {
 }
 
 void ChartCommands::Timer2Timer() {
-    m_Timer2.stop();
+    m_Timer2->stop();
     const QString text = m_toolBar.Maxrecord()->text();
     const std::optional<std::int32_t> size = parseInteger(text);
     if (!size) {

@@ -3,10 +3,10 @@
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class ChartView;
@@ -14,6 +14,8 @@ class ChartToolBar;
 class Dialogs;
 class QWidget;
 class TChartControl;
+class Timer;
+class Timers;
 
 /// The commands of the chart tool bar and of the hidden "Graphic" menu: series choice,
 /// seeding, paging, page size (applied by `Timer2` one second after the edit last changed),
@@ -31,8 +33,9 @@ public:
     /// dialogs and gives the outer size for enlarge; `panelsToHide` (Panel2, Panel4, Panel5)
     /// are hidden while the chart is enlarged. Starts `Timer2`, as the window's start does.
     ChartCommands(ChartView& chart, TChartControl& pager, ChartToolBar& toolBar, Dialogs& dialogs,
-                  std::function<void(const QString&)> reportError, QWidget& mainWindow,
-                  QList<QWidget*> panelsToHide);
+                  Timers& timers, std::function<void(const QString&)> reportError,
+                  QWidget& mainWindow, QList<QWidget*> panelsToHide, QObject* parent = nullptr);
+    ~ChartCommands() override;
 
     /// Exactly the series `index` is shown.
     void ShowSeries(int index);
@@ -55,7 +58,7 @@ public:
 
     void MaxrecordChange();
     void Timer2Timer();
-    QTimer& Timer2() { return m_Timer2; }
+    Timer& Timer2() const { return *m_Timer2; }
 
     void TbFdClick();
     void TbSxClick();
@@ -74,7 +77,7 @@ private:
     std::function<void(const QString&)> m_reportError;
     QWidget& m_mainWindow;
     QList<QWidget*> m_panels;
-    QTimer m_Timer2;
+    std::unique_ptr<Timer> m_Timer2;
     Bounds m_SavedChartBounds;
     bool m_FillChecked = true;
 };

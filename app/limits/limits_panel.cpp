@@ -8,6 +8,7 @@
 #include "ui/ansi_text.h"
 #include "ui/fonts.h"
 #include "ui/key_filter.h"
+#include "ui/timers.h"
 
 namespace {
 
@@ -53,8 +54,11 @@ void VerdictLamp::paintEvent(QPaintEvent*) {
     painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
-LimitsPanel::LimitsPanel(LimitComparator& limits, QWidget* parent)
-    : QFrame(parent), m_limits(limits) {
+LimitsPanel::LimitsPanel(LimitComparator& limits, Timers& timers, QWidget* parent)
+    : QFrame(parent),
+      m_limits(limits),
+      m_Timer1(timers.create([this] { Timer1Timer(); })),
+      m_Timer4(timers.create([this] { Timer4Timer(); })) {
     setObjectName(QStringLiteral("Panel4"));
     setGeometry(308, 34, 351, 116);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -96,36 +100,36 @@ LimitsPanel::LimitsPanel(LimitComparator& limits, QWidget* parent)
     m_T1HI->installEventFilter(new CharKeyFilter(keyFilter(m_T1HI), m_T1HI));
     m_T1LO->installEventFilter(new CharKeyFilter(keyFilter(m_T1LO), m_T1LO));
 
-    for (QTimer* timer : {&m_Timer1, &m_Timer4})
+    for (Timer* timer : {m_Timer1.get(), m_Timer4.get()})
         timer->setInterval(kValidationDelayMs);
     connect(m_T1HI, &QLineEdit::textChanged, this, &LimitsPanel::T1HIChange);
     connect(m_T1LO, &QLineEdit::textChanged, this, &LimitsPanel::T1LOChange);
-    connect(&m_Timer1, &QTimer::timeout, this, &LimitsPanel::Timer1Timer);
-    connect(&m_Timer4, &QTimer::timeout, this, &LimitsPanel::Timer4Timer);
 }
+
+LimitsPanel::~LimitsPanel() = default;
 
 void LimitsPanel::T1HIChange() {
     m_limits.highText = qStringToAnsi(m_T1HI->text());
-    m_Timer1.start();  // restarts: fires 500 ms after the last change
+    m_Timer1->start();  // restarts: fires 500 ms after the last change
 }
 
 void LimitsPanel::T1LOChange() {
     m_limits.lowText = qStringToAnsi(m_T1LO->text());
-    m_Timer4.start();
+    m_Timer4->start();
 }
 
 void LimitsPanel::Timer1Timer() {
     m_limits.Timer1Timer();
     const QString accepted = ansiToQString(m_limits.highText);
     if (m_T1HI->text() != accepted) m_T1HI->setText(accepted);
-    m_Timer1.stop();
+    m_Timer1->stop();
 }
 
 void LimitsPanel::Timer4Timer() {
     m_limits.Timer4Timer();
     const QString accepted = ansiToQString(m_limits.lowText);
     if (m_T1LO->text() != accepted) m_T1LO->setText(accepted);
-    m_Timer4.stop();
+    m_Timer4->stop();
 }
 
 void LimitsPanel::showReading(const std::string& valueText) {

@@ -47,8 +47,12 @@ constexpr int kGridRowHeight = 18;
 
 }  // namespace
 
+TFCOMMParts::TFCOMMParts(WindowEnvironment environment) : m_env(std::move(environment)) {}
+
+TFCOMMParts::~TFCOMMParts() = default;
+
 TFCOMM::TFCOMM(WindowEnvironment environment, QWidget* parent)
-    : QMainWindow(parent), m_env(std::move(environment)) {
+    : TFCOMMParts(std::move(environment)), QMainWindow(parent) {
     setObjectName(QStringLiteral("FCOMM"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -67,63 +71,49 @@ TFCOMM::TFCOMM(WindowEnvironment environment, QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);  // not resizable, no maximize
 }
 
-TFCOMM::~TFCOMM() {
-    m_ConTimer.stop();
-    m_Timer3.stop();
-    // The widgets hold references into the parts below; they go first.
-    m_chartCommands.reset();
-    delete m_comConnection;
-    delete takeCentralWidget();
-}
+TFCOMM::~TFCOMM() = default;
 
 void TFCOMM::FormCreate() {
     buildTopBar();
     buildChartRegion();
-    // 1. The chart pager on Chtshow, 100 points per page.
-    m_Pager = std::make_unique<TChartControl>(*m_Chtshow, kPointsPerPage);
-    // 2, 3. The system and user decimal separators and the number format.
-    m_limits = std::make_unique<LimitComparator>(m_env.locale);
-    // 4. The profile starts with its defaults (m_profile as constructed).
-    // 5. The log table, empty; RecordNo 1, RecordLimit 10000.
-    m_cds1 = std::make_unique<LogTable>();
-    m_log = std::make_unique<ReadingLog>(*m_cds1, *m_Pager, m_env.clock, m_env.locale);
+    // 1 to 8: the chart pager on Chtshow with 100 points per page, the decimal separators and
+    // number format, the empty log table (RecordNo 1, RecordLimit 10000), the last accepted
+    // limit texts and the model profile with its handlers and scale.
+    SessionSettings settings;
+    settings.pointsPerPage = kPointsPerPage;
+    m_session = std::make_unique<MeterSession>(*m_Chtshow, m_env.clock, m_env.locale,
+                                               static_cast<DecoderSink*>(this), settings);
     buildLogRegion();
     buildLimitsPanel();
-    m_chartCommands = std::make_unique<ChartCommands>(
-        *m_Chtshow, *m_Pager, *m_ChartToolPanel1, m_env.dialogs,
+    m_chartCommands = new ChartCommands(
+        *m_Chtshow, m_session->Pager(), *m_ChartToolPanel1, m_env.dialogs, m_env.timers,
         [this](const QString& message) { reportError(message); }, *this,
-        QList<QWidget*>{m_Panel2, m_Panel4, m_Panel5});
+        QList<QWidget*>{m_Panel2, m_Panel4, m_Panel5}, this);
     // 6. Seed the chart's series.
     m_chartCommands->SeedChart();
-    // 7. The last accepted limit texts.
-    m_limits->LastGoodHigh = "6000";
-    m_limits->LastGoodLow = "-6000";
-    // 8. The model: handlers, scale, the chart's left axis, the caption.
-    m_profile = buildModelProfile(kBuildModelFlags);
-    m_decoder =
-        std::make_unique<MeterDecoder>(m_profile, *m_limits, static_cast<DecoderSink&>(*this));
-    m_frames = std::make_unique<FrameAssembler>(m_decoder.get());
-    m_COMM2->setComPortSpeed(m_profile.ComPortSpeed.value_or(TComPortBaudRate::br2400));
+    // 8. The model's serial speed and handler, the chart's left axis, the start-up panel.
+    const TModelProfile& profile = m_session->profile();
+    m_COMM2->setComPortSpeed(profile.ComPortSpeed.value_or(TComPortBaudRate::br2400));
     m_COMM2->setOnReceiveData([this](TSerialPortDriver&, const std::uint8_t* bytes,
                                      std::int32_t size) { receiveSerialData(bytes, size); });
-    setLeftAxisRange(m_profile.LeftAxisMinimum, m_profile.LeftAxisMaximum);
-    const LcdPanelState startup = startupPanel(m_profile);
+    setLeftAxisRange(profile.LeftAxisMinimum, profile.LeftAxisMaximum);
+    const LcdPanelState startup = startupPanel(profile);
     m_Panel1->setPanelState(startup);
     m_linkLamp->setPanelState(startup);
     // 9. The platform suffix of the caption.
-    const bool is64Bit = m_env.is64BitOs ? m_env.is64BitOs() : is64BitOperatingSystem();
-    setWindowTitle(QString::fromLatin1(m_profile.Title.c_str()) +
+    const bool is64Bit = m_env.is64BitOs && m_env.is64BitOs();
+    setWindowTitle(QString::fromLatin1(profile.Title.c_str()) +
                    QString::fromLatin1(platformCaptionSuffix(is64Bit)));
 
     buildMenus();
     wireCommands();
     m_fileCommands =
-        std::make_unique<FileCommands>(*m_cds1, m_env.locale, m_env.dialogs, this,
+        std::make_unique<FileCommands>(m_session->cds1(), m_env.locale, m_env.dialogs, this,
                                        [this](const QString& message) { reportError(message); });
 
-    m_Timer3.setInterval(kTimer3IntervalMs);
-    m_ConTimer.setInterval(kConTimerIntervalMs);
-    m_ConTimer.start();
+    m_Timer3->setInterval(kTimer3IntervalMs);
+    m_ConTimer->setInterval(kConTimerIntervalMs);
+    m_ConTimer->start();
 }
 
 void TFCOMM::buildTopBar() {
@@ -143,7 +133,8 @@ void TFCOMM::buildTopBar() {
     m_BitBtn1->setGeometry(563, 3, 86, 25);
 
     // The serial link: the port panels BtCOM1..4 and COMCon go into this bar.
-    m_COMM2 = std::make_unique<TSerialPortDriver>();
+    m_COMM2 = std::make_unique<TSerialPortDriver>(std::move(m_env.serialPlatform),
+                                                  m_env.comPortDevice, m_env.timers);
     // The window's settings of the driver: COM 1, polled every 100 ms (the model sets the speed).
     m_COMM2->setComPort(TComPortNumber::pnCOM1);
     m_COMM2->setComPortPollingDelay(kSerialPollDelayMs);
@@ -159,8 +150,8 @@ void TFCOMM::buildLogRegion() {
     m_PBar2->setObjectName(QStringLiteral("PBar2"));
     m_PBar2->setGeometry(5, 197, 302, 17);
     m_PBar2->setTextVisible(false);
-    m_PBar2->setRange(0, m_log->PBar2Max());
-    m_PBar2->setValue(m_log->PBar2Position());
+    m_PBar2->setRange(0, m_session->log().PBar2Max());
+    m_PBar2->setValue(m_session->log().PBar2Position());
 
     m_Panel2 = new LogPanel(m_client);
 
@@ -170,7 +161,7 @@ void TFCOMM::buildLogRegion() {
     m_DBGrid1->setFont(designFont("Arial", 12));
     m_DBGrid1->setRowHeight(kGridRowHeight);
     m_DBGrid1->header()->setFont(designFont("MS Sans Serif", 11, true));
-    m_gridModel = new LogGridModel(*m_cds1, m_DBGrid1);
+    m_gridModel = new LogGridModel(m_session->cds1(), m_DBGrid1);
     m_DBGrid1->setModel(m_gridModel);
     for (int column = 0; column < m_gridModel->columnCount(); ++column) {
         m_DBGrid1->header()->resizeSection(column, LogGridModel::columnWidth(column));
@@ -182,7 +173,7 @@ void TFCOMM::buildLogRegion() {
 }
 
 void TFCOMM::buildLimitsPanel() {
-    m_Panel4 = new LimitsPanel(*m_limits, m_client);
+    m_Panel4 = new LimitsPanel(m_session->limits(), m_env.timers, m_client);
     m_linkLamp = new LinkLampWidget(m_Panel4);
     m_linkLamp->setObjectName(QStringLiteral("CONok"));
     m_linkLamp->setGeometry(LinkLampWidget::kStartGeometry);
@@ -217,7 +208,7 @@ void TFCOMM::buildMenus() {
         QAction* action = m_recordMenu->addAction(QString::fromLatin1(item.caption));
         action->setObjectName(QString::fromLatin1(item.name));
         action->setCheckable(true);
-        action->setChecked(item.choice == m_log->checkedLimit());
+        action->setChecked(item.choice == m_session->log().checkedLimit());
         m_recordLimits->addAction(action);
         const RecordLimitChoice choice = item.choice;
         connect(action, &QAction::triggered, this, [this, choice] { selectRecordLimit(choice); });
@@ -228,11 +219,11 @@ void TFCOMM::wireCommands() {
     connect(m_BitBtn1, &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
 
     connect(m_Panel2->RepeatSet(), &QCheckBox::toggled, this,
-            [this](bool checked) { m_log->setRepeatSet(checked); });
-    connect(m_Panel2->RepeatSet(), &QCheckBox::clicked, m_chartCommands.get(),
+            [this](bool checked) { m_session->log().setRepeatSet(checked); });
+    connect(m_Panel2->RepeatSet(), &QCheckBox::clicked, m_chartCommands,
             &ChartCommands::btFillClick);
     connect(m_Panel2->RecordSI(), &QCheckBox::toggled, this,
-            [this](bool checked) { m_log->setRecordSI(checked); });
+            [this](bool checked) { m_session->log().setRecordSI(checked); });
     QLineEdit* interval = m_Panel2->RecordSITime();
     interval->installEventFilter(new CharKeyFilter(&ReadingLog::RecordSITimeKeyPress, interval));
     connect(interval, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
@@ -241,8 +232,8 @@ void TFCOMM::wireCommands() {
     connect(m_Panel2->saveas(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
     // BtPrint: the printed report is not part of this program yet; the button has no command.
 
-    connect(&m_ConTimer, &QTimer::timeout, this, &TFCOMM::ConTimerTimer);
-    connect(&m_Timer3, &QTimer::timeout, this, &TFCOMM::Timer3Timer);
+    m_ConTimer = m_env.timers.create([this] { ConTimerTimer(); });
+    m_Timer3 = m_env.timers.create([this] { Timer3Timer(); });
 }
 
 QAction* TFCOMM::recordLimitAction(RecordLimitChoice choice) const {

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QMainWindow>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -10,7 +9,12 @@
 
 #include "decode/decoder_sink.h"
 #include "decode/model_profile.h"
+#include "link/serial/port_naming.h"
+#include "link/serial/serial_platform.h"
+#include "link/serial/serial_port_driver.h"
 #include "log/reading_log.h"
+#include "session/meter_session.h"
+#include "ui/timers.h"
 
 class QAbstractButton;
 class QAction;
@@ -42,24 +46,43 @@ class LogPanel;
 class LogTable;
 class MeterDecoder;
 class TChartControl;
-class TSerialPortDriver;
 
-/// What the window takes from outside: dialogs, locale and clock, and two platform answers.
-/// Tests pass fakes; main() passes the real ones. All must outlive the window.
+/// What the window takes from outside: dialogs, locale, clock, timers, the serial port and
+/// the platform's answers. main() passes the real ones, tests pass fakes; nothing in the window
+/// falls back to real hardware. The references must outlive the window.
 struct WindowEnvironment {
     Dialogs& dialogs;
     const LocaleInfo& locale;
     const Clock& clock;
+    Timers& timers;
+    /// The port access of the serial driver `COMM2`; the window takes it over.
+    std::unique_ptr<SerialPlatform> serialPlatform;
+    /// Names the device behind each of COM 1 to COM 4 (empty: none bound).
+    ComPortDeviceResolver comPortDevice;
     /// Whether the operating system is a 64-bit one (the caption's "(x64)" or "(x86)").
     std::function<bool()> is64BitOs;
     /// Ends the event loop after the current event (Quit answered Yes).
     std::function<void()> quitApplication = [] { QCoreApplication::quit(); };
 };
 
-/// The main window `FCOMM`: owns the model profile, the decoder, the log, the chart, the
-/// serial link and the timers for the whole run, lays out every region at its fixed place in
-/// a 663 x 509 client area, and wires each command to its handler. GUI thread only.
-class TFCOMM : public QMainWindow, private DecoderSink {
+/// The parts of the window that its widgets refer to. TFCOMM derives from this before
+/// QMainWindow, so the parts are made before the widgets and outlive them: the widgets die
+/// with QMainWindow, the parts after it, the serial driver before the session it feeds.
+struct TFCOMMParts {
+    explicit TFCOMMParts(WindowEnvironment environment);
+    ~TFCOMMParts();
+    WindowEnvironment m_env;
+    std::unique_ptr<MeterSession> m_session;
+    std::unique_ptr<TSerialPortDriver> m_COMM2;
+    std::unique_ptr<FileCommands> m_fileCommands;
+    std::unique_ptr<Timer> m_ConTimer;
+    std::unique_ptr<Timer> m_Timer3;
+};
+
+/// The main window `FCOMM`: owns the meter session (model profile, decoder, log, pager), the
+/// serial link and the timers for the whole run, lays out every region at its fixed place in a
+/// 663 x 509 client area, and wires each command to its handler. GUI thread only.
+class TFCOMM : private TFCOMMParts, public QMainWindow, private DecoderSink {
 public:
     static constexpr QSize kClientSize{663, 509};
 
@@ -84,13 +107,14 @@ public:
 
     // The parts, for tests and benchmarks.
     QWidget* clientArea() const { return m_client; }
-    const TModelProfile& profile() const { return m_profile; }
-    FrameAssembler& frames() { return *m_frames; }
-    MeterDecoder& decoder() { return *m_decoder; }
-    LimitComparator& limits() { return *m_limits; }
-    LogTable& cds1() { return *m_cds1; }
-    ReadingLog& readingLog() { return *m_log; }
-    TChartControl& Pager() { return *m_Pager; }
+    MeterSession& session() { return *m_session; }
+    const TModelProfile& profile() const { return m_session->profile(); }
+    FrameAssembler& frames() { return m_session->frames(); }
+    MeterDecoder& decoder() { return m_session->decoder(); }
+    LimitComparator& limits() { return m_session->limits(); }
+    LogTable& cds1() { return m_session->cds1(); }
+    ReadingLog& readingLog() { return m_session->log(); }
+    TChartControl& Pager() { return m_session->Pager(); }
     TSerialPortDriver& COMM2() { return *m_COMM2; }
     ComConnection& comConnection() { return *m_comConnection; }
 
@@ -108,8 +132,8 @@ public:
     QAction* recordLimitAction(RecordLimitChoice choice) const;
     QAction* New1() const { return m_New1; }
     QAction* Save1() const { return m_Save1; }
-    QTimer& ConTimer() { return m_ConTimer; }
-    QTimer& Timer3() { return m_Timer3; }
+    Timer& ConTimer() const { return *m_ConTimer; }
+    Timer& Timer3() const { return *m_Timer3; }
     ChartView* Chtshow() const { return m_Chtshow; }
     ChartToolBar* ChartToolPanel1() const { return m_ChartToolPanel1; }
     ChartCommands& chartCommands() { return *m_chartCommands; }
@@ -133,20 +157,7 @@ private:
     void showLogState();
     void syncTimer3();
 
-    WindowEnvironment m_env;
-    TModelProfile m_profile;
-
-    // Core parts, created by FormCreate in its order.
-    std::unique_ptr<TChartControl> m_Pager;
-    std::unique_ptr<LimitComparator> m_limits;
-    std::unique_ptr<LogTable> m_cds1;
-    std::unique_ptr<ReadingLog> m_log;
-    std::unique_ptr<MeterDecoder> m_decoder;
-    std::unique_ptr<FrameAssembler> m_frames;
-    std::unique_ptr<TSerialPortDriver> m_COMM2;
-    std::unique_ptr<FileCommands> m_fileCommands;
-    std::unique_ptr<ChartCommands> m_chartCommands;
-
+    // Widgets and commands, all owned by the window as Qt children.
     QWidget* m_client = nullptr;
     QFrame* m_Panel5 = nullptr;
     QPushButton* m_USBCon = nullptr;
@@ -166,7 +177,5 @@ private:
     QAction* m_New1 = nullptr;
     QAction* m_Save1 = nullptr;
     QActionGroup* m_recordLimits = nullptr;
-
-    QTimer m_ConTimer;
-    QTimer m_Timer3;
+    ChartCommands* m_chartCommands = nullptr;
 };

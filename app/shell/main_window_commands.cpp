@@ -19,7 +19,7 @@
 #include "ui/error_report.h"
 
 void TFCOMM::receiveSerialData(const std::uint8_t* bytes, std::int32_t size) {
-    m_frames->receiveSerial(m_profile.SerialHandler, bytes, size);
+    if (size > 0) m_session->receiveSerial(bytes, static_cast<std::size_t>(size));
 }
 
 void TFCOMM::BitBtn1Click() {
@@ -36,7 +36,7 @@ void TFCOMM::RecordNewClick() {
             QStringLiteral("Are you sure that you want to clear all logged data?"))) {
         return;
     }
-    m_log->RecordNewClick();
+    m_session->log().RecordNewClick();
     showLogState();
 }
 
@@ -49,12 +49,12 @@ void TFCOMM::SpeedButton2Click() {
 }
 
 void TFCOMM::ConTimerTimer() {
-    m_decoder->ConTimerTick();
-    m_linkLamp->setPanelState(m_decoder->panel());
+    m_session->ConTimerTick();
+    m_linkLamp->setPanelState(m_session->decoder().panel());
 }
 
 void TFCOMM::Timer3Timer() {
-    m_log->Timer3Timer();
+    m_session->Timer3Timer();
     showLogState();
 }
 
@@ -63,16 +63,16 @@ void TFCOMM::reportError(const QString& message) {
 }
 
 void TFCOMM::restartSeries() {
-    if (m_chartCommands) m_chartCommands->applyFillChoice();
+    if (m_chartCommands != nullptr) m_chartCommands->applyFillChoice();
 }
 
 void TFCOMM::setLeftAxisRange(double minimum, double maximum) {
     m_Chtshow->setLeftRange(minimum, maximum);
 }
 
-void TFCOMM::ReadingDecoded(const TMeterReading& reading, double leftAxisMaximum) {
-    m_log->ReadingDecoded(reading, leftAxisMaximum);
-    const LcdPanelState& panel = m_decoder->panel();
+void TFCOMM::ReadingDecoded(const TMeterReading& reading, double) {
+    // The session has logged the reading already.
+    const LcdPanelState& panel = m_session->decoder().panel();
     m_Panel1->setPanelState(panel);
     m_linkLamp->setPanelState(panel);
     m_Panel4->showReading(reading.ValueText);
@@ -80,29 +80,32 @@ void TFCOMM::ReadingDecoded(const TMeterReading& reading, double leftAxisMaximum
 }
 
 void TFCOMM::selectRecordLimit(RecordLimitChoice choice) {
-    m_log->selectRecordLimit(choice);
+    m_session->log().selectRecordLimit(choice);
     for (QAction* action : m_recordLimits->actions()) {
-        action->setChecked(action == recordLimitAction(m_log->checkedLimit()));
+        action->setChecked(action == recordLimitAction(m_session->log().checkedLimit()));
     }
 }
 
 void TFCOMM::RecordSITimeChange() {
     QLineEdit* edit = m_Panel2->RecordSITime();
-    const QString shown = ansiToQString(m_log->RecordSITimeChange(qStringToAnsi(edit->text())));
+    const QString shown =
+        ansiToQString(m_session->log().RecordSITimeChange(qStringToAnsi(edit->text())));
     if (shown != edit->text()) edit->setText(shown);
     syncTimer3();
 }
 
 void TFCOMM::showLogState() {
-    if (m_PBar2->maximum() != m_log->PBar2Max()) m_PBar2->setRange(0, m_log->PBar2Max());
-    if (m_PBar2->value() != m_log->PBar2Position()) m_PBar2->setValue(m_log->PBar2Position());
+    const ReadingLog& log = m_session->log();
+    if (m_PBar2->maximum() != log.PBar2Max()) m_PBar2->setRange(0, log.PBar2Max());
+    if (m_PBar2->value() != log.PBar2Position()) m_PBar2->setValue(log.PBar2Position());
     m_chartCommands->showCurrentPage();
     syncTimer3();
 }
 
 void TFCOMM::syncTimer3() {
-    const int interval = static_cast<int>(m_log->Timer3Interval());
-    if (m_Timer3.interval() != interval) m_Timer3.setInterval(interval);  // restarts if running
-    if (m_log->Timer3Enabled() && !m_Timer3.isActive()) m_Timer3.start();
-    if (!m_log->Timer3Enabled() && m_Timer3.isActive()) m_Timer3.stop();
+    const ReadingLog& log = m_session->log();
+    const int interval = static_cast<int>(log.Timer3Interval());
+    if (m_Timer3->interval() != interval) m_Timer3->setInterval(interval);  // restarts if running
+    if (log.Timer3Enabled() && !m_Timer3->isActive()) m_Timer3->start();
+    if (!log.Timer3Enabled() && m_Timer3->isActive()) m_Timer3->stop();
 }

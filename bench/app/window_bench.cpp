@@ -14,10 +14,12 @@
 
 #include "app/shell/main_window.h"
 #include "decode/locale_info.h"
+#include "link/serial/serial_platform.h"
 #include "log/clock.h"
 #include "log/log_table.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
+#include "ui/qt_timers.h"
 
 namespace {
 
@@ -61,11 +63,19 @@ struct Bench {
     NoDialogs dialogs;
     FixedLocale locale;
     FixedClock clock;
+    QtTimers timers;
     std::unique_ptr<TFCOMM> window;
 
     explicit Bench(std::int64_t logged) {
-        window = std::make_unique<TFCOMM>(
-            WindowEnvironment{dialogs, locale, clock, [] { return true; }, [] {}});
+        // The serial port is never opened here; packets go straight to the window.
+        window = std::make_unique<TFCOMM>(WindowEnvironment{dialogs,
+                                                            locale,
+                                                            clock,
+                                                            timers,
+                                                            makeQtSerialPlatform(),
+                                                            {},
+                                                            [] { return true; },
+                                                            [] {}});
         window->recordLimitAction(RecordLimitChoice::limitess)->trigger();
         window->show();
         const std::uint8_t lineFeed = 0x0A;

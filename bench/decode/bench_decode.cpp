@@ -1,4 +1,5 @@
-// Serial receive path: frame assembly plus decoding with a sink that does nothing.
+// Serial receive path of a session: frame assembly plus decoding, with a display that does
+// nothing and no logging.
 // Reports packets per second and heap allocations per packet once the path is warm.
 
 #include <benchmark/benchmark.h>
@@ -9,9 +10,10 @@
 #include <new>
 #include <vector>
 
-#include "decode/frame_assembler.h"
-#include "decode/limit_comparator.h"
-#include "decode/meter_decoder.h"
+#include "decode/locale_info.h"
+#include "log/clock.h"
+#include "log/memory_chart_surface.h"
+#include "session/meter_session.h"
 
 namespace {
 
@@ -70,26 +72,27 @@ std::vector<std::uint8_t> packetStream(int& packets) {
 }
 
 void BM_SerialPacketDecode(benchmark::State& state) {
-    FixedLocale locale;
-    TModelProfile profile = buildModelProfile(kBuildModelFlags);
-    LimitComparator limits(locale);
+    const FixedLocale locale;
+    const FixedClock clock;
+    MemoryChartSurface chart;
     NullSink sink;
-    MeterDecoder decoder(profile, limits, sink);
-    FrameAssembler frames(&decoder);
+    SessionSettings settings;
+    settings.logReadings = false;  // the decode path alone
+    MeterSession session(chart, clock, locale, &sink, settings);
+    const MeterDecoder& decoder = session.decoder();
     int packets = 0;
     const std::vector<std::uint8_t> stream = packetStream(packets);
-    const auto size = static_cast<std::int32_t>(stream.size());
 
     // The counter must see allocations at all, or a zero would mean nothing.
     const std::uint64_t probe = g_allocations.load();
     benchmark::DoNotOptimize(std::vector<int>(16).data());
     if (g_allocations.load() == probe) state.SkipWithError("allocation counter not installed");
 
-    frames.RECEIVE_COM_Data(stream.data(), size);  // warm-up: every text reaches its size
+    session.receiveSerial(stream.data(), stream.size());  // warm-up: texts reach their size
     const std::uint64_t decodedBefore = decoder.decodedCount();
     const std::uint64_t allocationsBefore = g_allocations.load();
     for (auto _ : state)
-        frames.RECEIVE_COM_Data(stream.data(), size);
+        session.receiveSerial(stream.data(), stream.size());
     const std::uint64_t allocations = g_allocations.load() - allocationsBefore;
     const std::uint64_t decoded = decoder.decodedCount() - decodedBefore;
 

@@ -20,11 +20,13 @@
 
 #include "app/shell/main_window.h"
 #include "link/serial/com_connection.h"
+#include "link/serial/serial_platform.h"
 #include "link/serial/serial_port_driver.h"
 #include "log/clock.h"
 #include "log/log_table.h"
 #include "sim/sim_scenario.h"
 #include "ui/dialogs.h"
+#include "ui/qt_timers.h"
 
 namespace {
 
@@ -75,7 +77,7 @@ LinkRun runLink(double rate, int count) {
     LinkRun run;
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return run;
-    qputenv("VXM90_COM1", QByteArray(::ptsname(master)));
+    const QString device = QString::fromLocal8Bit(::ptsname(master));
 
     MeterSimulator simulator(1);
     std::vector<MeterPacket> packets;
@@ -86,7 +88,10 @@ LinkRun runLink(double rate, int count) {
     SilentDialogs dialogs;
     FixedLocale locale;
     FixedClock clock;
-    TFCOMM window(WindowEnvironment{dialogs, locale, clock, [] { return true; }});
+    QtTimers timers;
+    TFCOMM window(WindowEnvironment{dialogs, locale, clock, timers, makeQtSerialPlatform(),
+                                    [device](TComPortNumber) { return device; },
+                                    [] { return true; }});
     window.readingLog().selectRecordLimit(RecordLimitChoice::limitess);
     window.show();  // painted like a real window (the offscreen platform draws too)
     window.COMM2().setComPortPollingDelay(100);

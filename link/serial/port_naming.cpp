@@ -3,6 +3,7 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -54,18 +55,28 @@ QString comPortDevice(int portNumber, const EnvironmentLookup& env,
     return ordered.at(portNumber - 1);
 }
 
-QString systemComPortDevice(int portNumber) {
+ComPortDeviceResolver systemComPortResolver(const EnvironmentLookup& env) {
 #ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
+    Q_UNUSED(env);
+    return
+        [](TComPortNumber port) { return QStringLiteral("COM%1").arg(comPortNumberValue(port)); };
 #else
-    const QString bound =
-        qEnvironmentVariable(QStringLiteral("VXM90_COM%1").arg(portNumber).toLatin1());
-    if (!bound.isEmpty()) return bound;
-    QStringList ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        ports << info.systemLocation();
+    std::map<QString, QString> bindings;
+    for (int n = 1; n <= 4; ++n) {
+        const QString name = QStringLiteral("VXM90_COM%1").arg(n);
+        if (env) bindings[name] = env(name);
     }
-    return comPortDevice(portNumber, {}, ports);
+    return [bindings = std::move(bindings)](TComPortNumber port) {
+        QStringList ports;
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+            ports << info.systemLocation();
+        }
+        const EnvironmentLookup bound = [&bindings](const QString& name) {
+            const auto it = bindings.find(name);
+            return it == bindings.end() ? QString() : it->second;
+        };
+        return comPortDevice(comPortNumberValue(port), bound, ports);
+    };
 #endif
 }
 

@@ -158,6 +158,11 @@ public:
         return m_port.read(reinterpret_cast<char*>(buffer), capacity);
     }
 
+    std::int64_t bytesAvailable() const override {
+        if (m_gone) return m_tail.size();
+        return m_port.isOpen() ? m_port.bytesAvailable() : 0;
+    }
+
     void close() override {
         if (m_port.isOpen()) m_port.close();
         m_gone = false;

@@ -56,6 +56,8 @@ public:
     /// Copies up to capacity bytes that have arrived into buffer without waiting.
     /// Returns the count (0 when nothing is there) or -1 on a read error.
     virtual std::int64_t read(std::uint8_t* buffer, std::int32_t capacity) = 0;
+    /// Bytes that have arrived and wait to be read; 0 when closed.
+    virtual std::int64_t bytesAvailable() const = 0;
     virtual void close() = 0;
     /// True once the open device has vanished (a USB adapter pulled out); cleared by open().
     virtual bool deviceGone() const = 0;

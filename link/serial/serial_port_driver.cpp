@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "link/serial/port_naming.h"
-
 namespace {
 
 // Windows raises shorter timer periods to this; keeping it stops a 0 ms delay from spinning.
@@ -12,17 +10,11 @@ constexpr int kMinimumTimerPeriod = 10;
 }  // namespace
 
 TSerialPortDriver::TSerialPortDriver(std::unique_ptr<SerialPlatform> platform,
-                                     ComPortDeviceResolver resolver)
+                                     ComPortDeviceResolver resolver, Timers& timers)
     : m_platform(std::move(platform)),
       m_resolver(std::move(resolver)),
-      m_receiveBuffer(m_inBufSize) {
-    if (!m_resolver) {
-        m_resolver = [](TComPortNumber port) {
-            return systemComPortDevice(comPortNumberValue(port));
-        };
-    }
-    QObject::connect(&m_pollTimer, &QTimer::timeout, &m_pollTimer, [this] { pollTick(); });
-}
+      m_receiveBuffer(m_inBufSize),
+      m_pollTimer(timers.create([this] { pollTick(); })) {}
 
 TSerialPortDriver::~TSerialPortDriver() {
     ClosePort();
@@ -30,7 +22,7 @@ TSerialPortDriver::~TSerialPortDriver() {
 
 bool TSerialPortDriver::OpenPort() {
     if (m_open) return true;
-    m_deviceName = m_resolver(m_comPort);
+    m_deviceName = resolveDevice(m_comPort);
     if (m_deviceName.isEmpty()) {
         m_lastOpenResult = {SerialOpenError::NoDevice, QStringLiteral("no serial port present")};
         return false;
@@ -45,7 +37,7 @@ bool TSerialPortDriver::OpenPort() {
 
 void TSerialPortDriver::ClosePort() {
     if (!m_open) return;
-    m_pollTimer.stop();
+    m_pollTimer->stop();
     m_platform->close();
     m_open = false;
 }
@@ -119,7 +111,7 @@ void TSerialPortDriver::setComPortOutBufSize(std::uint16_t size) {
 void TSerialPortDriver::setComPortPollingDelay(std::uint16_t delay) {
     if (delay == m_pollingDelay) return;
     if (m_open) {
-        m_pollTimer.stop();
+        m_pollTimer->stop();
         m_pollingDelay = delay;
         startPollTimer();
     } else {
@@ -132,7 +124,8 @@ void TSerialPortDriver::setEnableDTROnOpen(bool enable) {
 }
 
 void TSerialPortDriver::startPollTimer() {
-    m_pollTimer.start(std::max<int>(m_pollingDelay, kMinimumTimerPeriod));
+    m_pollTimer->setInterval(std::max<int>(m_pollingDelay, kMinimumTimerPeriod));
+    m_pollTimer->start();
 }
 
 void TSerialPortDriver::pollTick() {

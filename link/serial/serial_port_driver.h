@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -9,8 +8,10 @@
 #include <vector>
 
 #include "decode/baud_rate.h"
+#include "link/serial/port_naming.h"
 #include "link/serial/serial_platform.h"
 #include "link/serial/serial_types.h"
+#include "ui/timers.h"
 
 class TSerialPortDriver;
 
@@ -18,9 +19,6 @@ class TSerialPortDriver;
 /// only during the call; DataSize is at least 1. Called on the GUI thread.
 using TComPortReceiveDataEvent = std::function<void(
     TSerialPortDriver& Sender, const std::uint8_t* DataPtr, std::int32_t DataSize)>;
-
-/// Names the device behind a port number (empty: no device bound).
-using ComPortDeviceResolver = std::function<QString(TComPortNumber port)>;
 
 /// Called once when the open device vanished; the port is already closed.
 /// device is the system name, reason the system's wording.
@@ -35,16 +33,17 @@ struct SerialLinkStats {
 
 /// The serial COM port: opens one of COM1..COM4, writes its line settings and polls it from a
 /// timer on the GUI thread, handing every non-empty read to OnReceiveData. It never writes.
-/// Not thread-safe: construct, use and destroy it on the GUI thread (a Qt event loop is needed
-/// for the poll ticks). The poll timer runs exactly while the port is open.
+/// Not thread-safe: construct, use and destroy it on the GUI thread, where the poll timer runs.
+/// The poll timer runs exactly while the port is open.
 class TSerialPortDriver {
 public:
     static constexpr std::uint16_t kDefaultBufSize = 2048;
     static constexpr std::uint16_t kDefaultPollingDelay = 50;
 
-    /// resolver defaults to systemComPortDevice (see port_naming.h).
-    explicit TSerialPortDriver(std::unique_ptr<SerialPlatform> platform = makeQtSerialPlatform(),
-                               ComPortDeviceResolver resolver = {});
+    /// platform: the port access, owned. resolver: names the device of each port number; an
+    /// empty resolver binds no device. timers: the poll timer's source; must outlive this.
+    TSerialPortDriver(std::unique_ptr<SerialPlatform> platform, ComPortDeviceResolver resolver,
+                      Timers& timers);
     ~TSerialPortDriver();
     TSerialPortDriver(const TSerialPortDriver&) = delete;
     TSerialPortDriver& operator=(const TSerialPortDriver&) = delete;
@@ -98,17 +97,19 @@ public:
     /// The line settings ApplySettings writes for the current properties.
     SerialLineSettings lineSettings() const;
     /// The device the given port would open now (empty: none bound).
-    QString resolveDevice(TComPortNumber port) const { return m_resolver(port); }
+    QString resolveDevice(TComPortNumber port) const {
+        return m_resolver ? m_resolver(port) : QString();
+    }
     /// The device of the open port, or of the last attempt to open one.
     const QString& deviceName() const { return m_deviceName; }
     const SerialOpenResult& lastOpenResult() const { return m_lastOpenResult; }
     const SerialLinkStats& stats() const { return m_stats; }
 
-    bool pollTimerActive() const { return m_pollTimer.isActive(); }
+    bool pollTimerActive() const { return m_pollTimer->isActive(); }
     /// Period of the running poll timer in ms.
-    int pollTimerInterval() const { return m_pollTimer.interval(); }
+    int pollTimerInterval() const { return m_pollTimer->interval(); }
     /// Milliseconds to the next tick; -1 when the timer is stopped.
-    int pollTimerRemaining() const { return m_pollTimer.remainingTime(); }
+    int pollTimerRemaining() const { return m_pollTimer->remainingTime(); }
 
 private:
     void setAndApply(auto& member, auto value);
@@ -133,7 +134,7 @@ private:
 
     bool m_open = false;
     std::vector<std::uint8_t> m_receiveBuffer;
-    QTimer m_pollTimer;
+    std::unique_ptr<Timer> m_pollTimer;
     QString m_deviceName;
     SerialOpenResult m_lastOpenResult;
     SerialLinkStats m_stats;

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -23,7 +22,9 @@
 #include "app/chart/chart_view.h"
 #include "log/chart_pager.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/manual_timers.h"
 #include "ui/dialogs.h"
+#include "ui/qt_timers.h"
 #include "widgets_test_app.h"
 
 namespace {
@@ -31,7 +32,8 @@ namespace {
 // The chart's corner of the main window as start-up builds it.
 class ChartFixture : public testing::Test {
 protected:
-    ChartFixture() {
+    /// timerSource: nullptr for the manual timers.
+    explicit ChartFixture(Timers* timerSource = nullptr) {
         window.setFixedSize(663, 509);
         for (QWidget*& panel : panels)
             panel = new QWidget(&window);
@@ -39,8 +41,9 @@ protected:
         toolBar = new ChartToolBar(&window);
         pager = std::make_unique<TChartControl>(*chart, 100);
         commands = std::make_unique<ChartCommands>(
-            *chart, *pager, *toolBar, dialogs, [this](const QString& m) { errors.push_back(m); },
-            window, QList<QWidget*>(panels.begin(), panels.end()));
+            *chart, *pager, *toolBar, dialogs, timerSource ? *timerSource : timers,
+            [this](const QString& m) { errors.push_back(m); }, window,
+            QList<QWidget*>(panels.begin(), panels.end()));
         commands->SeedChart();
         window.show();
     }
@@ -62,6 +65,7 @@ protected:
     ChartView* chart = nullptr;
     ChartToolBar* toolBar = nullptr;
     FakeDialogs dialogs;
+    ManualTimers timers;
     std::vector<QString> errors;
     std::unique_ptr<TChartControl> pager;
     std::unique_ptr<ChartCommands> commands;
@@ -192,29 +196,48 @@ TEST_F(ChartFixture, FillSwitchShowsAreaOrLineOverTheSamePoints) {
 }
 
 TEST_F(ChartFixture, PageSizeTypedKeyByKeyIsAppliedOnceAfterTheLastKey) {
-    // Start-up applies the edit's "100" once; the pager already has it.
+    // Start-up applies the edit's "100" once, a second after the start; the pager has it.
     EXPECT_TRUE(commands->Timer2().isActive());
-    commands->Timer2().setInterval(700);  // shorter than 1 s, far longer than a key gap
-    QSignalSpy ticks(&commands->Timer2(), &QTimer::timeout);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() == 1; }, 3000));
+    EXPECT_EQ(commands->Timer2().interval(), 1000);
+    timers.advance(1000);
     EXPECT_FALSE(commands->Timer2().isActive());
     EXPECT_EQ(pager->PageSize(), 100);
 
     logValues(300);
     QLineEdit* edit = toolBar->Maxrecord();
     edit->selectAll();
-    QTest::keyClicks(edit, QStringLiteral("250"), Qt::NoModifier, 30);
+    for (const char key : {'2', '5', '0'}) {
+        QTest::keyClick(edit, key);
+        timers.advance(700);  // a slow typist, but each key within the second
+        EXPECT_EQ(pager->PageSize(), 100) << "applied before the edit was still";
+    }
     EXPECT_EQ(edit->text(), QStringLiteral("250"));
-    EXPECT_EQ(ticks.count(), 1) << "applied before the edit was still";
+    timers.advance(299);
     EXPECT_EQ(pager->PageSize(), 100);
-
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count() == 2; }, 3000));
-    QTest::qWait(900);
-    EXPECT_EQ(ticks.count(), 2) << "one change, not one per key";
+    timers.advance(1);
     EXPECT_EQ(pager->PageSize(), 250);
+    EXPECT_FALSE(commands->Timer2().isActive()) << "one change, not one per key";
     EXPECT_EQ(caption(), QStringLiteral("2"));
     EXPECT_EQ(window_(), std::make_pair(251.0, 500.0));
     EXPECT_TRUE(errors.empty());
+}
+
+// The same on the event loop's timer, as the program runs it.
+class ChartOnRealTimers : public ChartFixture {
+protected:
+    ChartOnRealTimers() : ChartFixture(&realTimers()) {}
+    static Timers& realTimers() {
+        static QtTimers source;
+        return source;
+    }
+};
+
+TEST_F(ChartOnRealTimers, PageSizeIsAppliedAfterTheEditWasStill) {
+    logValues(300);
+    toolBar->Maxrecord()->setText(QStringLiteral("250"));
+    EXPECT_EQ(pager->PageSize(), 100);
+    QTRY_COMPARE_WITH_TIMEOUT(pager->PageSize(), 250, 5000);
+    EXPECT_FALSE(commands->Timer2().isActive());
 }
 
 struct PageSizeCase {

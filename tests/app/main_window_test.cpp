@@ -248,7 +248,10 @@ TEST_F(MainWindow, InvalidHighLimitKeepsTheVerdictThenIsPutBack) {
     EXPECT_EQ(w().Panel4()->T1VALUE()->text(), "07.00");
     EXPECT_EQ(w().Panel4()->judge()->text(), "Pass") << "no verdict while a limit is no number";
     EXPECT_EQ(w().cds1().text(1, LogField::Auto), "pass");
-    QTRY_COMPARE_WITH_TIMEOUT(high->text(), QStringLiteral("6000"), 2000);
+    timers.advance(499);  // 500 ms after the last change, not before
+    EXPECT_EQ(high->text(), "-");
+    timers.advance(1);
+    EXPECT_EQ(high->text(), "6000");
     EXPECT_FALSE(w().Panel4()->Timer1().isActive());
 }
 
@@ -282,8 +285,11 @@ TEST_F(MainWindow, SamplingModeLogsOneRowPerTick) {
     EXPECT_TRUE(w().Timer3().isActive());
     EXPECT_EQ(w().Timer3().interval(), 1000);
 
-    // The real timer makes the first row from the reading decoded last.
-    QTRY_COMPARE_WITH_TIMEOUT(w().gridModel()->rowCount(), 1, 3000);
+    // The timer makes the first row from the reading decoded last, a second on.
+    timers.advance(999);
+    EXPECT_EQ(w().gridModel()->rowCount(), 0);
+    timers.advance(1);
+    EXPECT_EQ(w().gridModel()->rowCount(), 1);
     EXPECT_EQ(cell(0, 1), "3:15:30 PM");
     EXPECT_EQ(cell(0, 3), "06.00");
     w().Timer3Timer();  // no packet since the last tick: no row
@@ -345,8 +351,9 @@ TEST_F(MainWindow, QuitAsksAndNoKeepsEverythingRunning) {
 TEST_F(MainWindow, LinkLampGoesDarkWhenPacketsStop) {
     feed(dcVolts("0599"));
     ASSERT_TRUE(w().linkLamp()->okShown());
-    for (int tick = 0; tick < 3; ++tick)
-        w().ConTimerTimer();
+    timers.advance(299);  // the third 100 ms tick after the packet darkens it
+    EXPECT_TRUE(w().linkLamp()->okShown());
+    timers.advance(1);
     EXPECT_TRUE(w().linkLamp()->notOkShown());
     EXPECT_FALSE(w().linkLamp()->okShown());
 }

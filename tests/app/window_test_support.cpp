@@ -42,8 +42,12 @@ Packet dcVolts(const char (&digits)[5]) {
 WindowFixture::WindowFixture(bool is64Bit) {
     windowTestApp();
     clock.now = {10, 15, 30};
+    const ComPortDeviceResolver comPorts = [](TComPortNumber port) {
+        return port == TComPortNumber::pnCOM1 ? QStringLiteral("/dev/ttyFAKE0") : QString();
+    };
     window = std::make_unique<TFCOMM>(WindowEnvironment{
-        dialogs, locale, clock, [is64Bit] { return is64Bit; }, [this] { ++quits; }});
+        dialogs, locale, clock, timers, std::make_unique<FakeSerialPlatform>(serial), comPorts,
+        [is64Bit] { return is64Bit; }, [this] { ++quits; }});
     // The meter is already sending: the line feed of its previous packet lines up the first.
     const std::uint8_t lineFeed = 0x0A;
     window->receiveSerialData(&lineFeed, 1);

@@ -11,6 +11,8 @@
 #include "decode/locale_info.h"
 #include "log/clock.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_serial_platform.h"
+#include "tests/support/manual_timers.h"
 
 /// The application object of the window tests: the program's own, so that its error report
 /// can be tested too. Font substitutions as the program installs them.
@@ -30,7 +32,8 @@ inline constexpr std::uint8_t kVolt = 0x80, kOhm = 0x20, kCelsius = 0x02;  // by
 /// DC, auto range, volt, point after digit 2: "05.99" for digits "0599".
 Packet dcVolts(const char (&digits)[5]);
 
-/// The program's window built on fake dialogs, a fixed "." locale and a fixed clock.
+/// The program's window built on fake dialogs, a fixed "." locale, a fixed clock, manual timers
+/// and a fake serial port whose COM 1 is "/dev/ttyFAKE0" (the others are unbound).
 class WindowFixture {
 public:
     explicit WindowFixture(bool is64Bit = true);
@@ -41,6 +44,8 @@ public:
     FakeDialogs dialogs;
     FixedLocale locale;
     FixedClock clock;
+    ManualTimers timers;
+    std::shared_ptr<FakeSerialState> serial = std::make_shared<FakeSerialState>();
     int quits = 0;
     std::unique_ptr<TFCOMM> window;
 };

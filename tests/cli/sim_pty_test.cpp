@@ -10,8 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/decode_pipeline.h"
 #include "cli_process.h"
+#include "decode/locale_info.h"
+#include "log/clock.h"
+#include "log/memory_chart_surface.h"
+#include "session/meter_session.h"
+#include "session/reading_callback.h"
 #include "sim/sim_scenario.h"
 
 extern char** environ;
@@ -80,8 +84,12 @@ TEST(SimPty, AReaderOfTheTerminalGetsDecodablePacketsUntilTheSimulatorIsStopped)
     ASSERT_GE(fd, 0);
 
     std::vector<std::string> values;
-    DecodePipeline pipeline({}, [&values](const MeterDecoder&, const TMeterReading& reading,
-                                          double) { values.push_back(reading.ValueText); });
+    const FixedLocale locale;
+    const FixedClock clock;
+    MemoryChartSurface chart;
+    ReadingCallback display(
+        [&values](const TMeterReading& reading, double) { values.push_back(reading.ValueText); });
+    MeterSession session(chart, clock, locale, &display);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (values.size() < 6 && std::chrono::steady_clock::now() < giveUp) {
         pollfd p{fd, POLLIN, 0};
@@ -89,11 +97,11 @@ TEST(SimPty, AReaderOfTheTerminalGetsDecodablePacketsUntilTheSimulatorIsStopped)
         std::uint8_t buffer[256];
         const ssize_t n = read(fd, buffer, sizeof buffer);
         ASSERT_GT(n, 0);
-        pipeline.feedSerial(buffer, static_cast<std::size_t>(n));
+        session.receiveSerial(buffer, static_cast<std::size_t>(n));
     }
     close(fd);
     ASSERT_GE(values.size(), 6U);
-    EXPECT_EQ(pipeline.frames().stats().failedCheck, 0U);
+    EXPECT_EQ(session.frames().stats().failedCheck, 0U);
     // The reader came in at the start, so it sees the walk from its first step.
     MeterSimulator simulator(1);
     for (const std::string& value : values) {

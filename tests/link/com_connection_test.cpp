@@ -8,12 +8,13 @@
 #include <map>
 #include <memory>
 
-#include "fake_serial_platform.h"
 #include "link/serial/com_connection.h"
 #include "link/serial/port_panel.h"
 #include "link/serial/serial_port_driver.h"
 #include "qt_test_app.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_serial_platform.h"
+#include "tests/support/manual_timers.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ protected:
         usbCon->setCheckable(true);
         driver = std::make_unique<TSerialPortDriver>(
             std::make_unique<FakeSerialPlatform>(state),
-            [this](TComPortNumber p) { return devices[comPortNumberValue(p)]; });
+            [this](TComPortNumber p) { return devices[comPortNumberValue(p)]; }, timers);
         com = std::make_unique<ComConnection>(&topPanel, usbCon, *driver, dialogs);
         topPanel.resize(663, 40);
         topPanel.show();
@@ -79,6 +80,7 @@ protected:
     QWidget topPanel;
     QPushButton* usbCon = nullptr;
     std::shared_ptr<FakeSerialState> state = std::make_shared<FakeSerialState>();
+    ManualTimers timers;
     std::unique_ptr<TSerialPortDriver> driver;
     FakeDialogs dialogs;
     std::unique_ptr<ComConnection> com;
@@ -193,9 +195,10 @@ TEST_F(ComConnectionTest, VanishedAdapterClosesAndSaysSoOnce) {
     expectOpen();
     state->gone = true;
     state->errorText = "Input/output error";
-    ASSERT_TRUE(runUntil([&] { return !dialogs.errors.empty(); }));
+    timers.advance(20);
+    ASSERT_FALSE(dialogs.errors.empty());
     expectClosed();
-    runFor(100);
+    timers.advance(100);
     ASSERT_EQ(dialogs.errors.size(), 1U);
     EXPECT_EQ(dialogs.errors.front(),
               "COM 1 (/dev/ttyUSB0) was disconnected: Input/output error. "

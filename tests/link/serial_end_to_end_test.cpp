@@ -18,10 +18,13 @@
 #include "decode/limit_comparator.h"
 #include "decode/meter_decoder.h"
 #include "link/serial/com_connection.h"
+#include "link/serial/port_naming.h"
+#include "link/serial/serial_platform.h"
 #include "link/serial/serial_port_driver.h"
 #include "log/clock.h"
 #include "qt_test_app.h"
 #include "tests/support/fake_dialogs.h"
+#include "ui/qt_timers.h"
 
 namespace {
 
@@ -74,12 +77,18 @@ TEST(SerialEndToEnd, SimulatedMeterFillsTheGridAndLightsTheLinkLamp) {
     ASSERT_TRUE(meter.waitForReadyRead(5000));
     const QString device = QString::fromLocal8Bit(meter.readLine()).trimmed();
     ASSERT_TRUE(device.startsWith("/dev/")) << device.toStdString();
-    qputenv("VXM90_COM1", device.toLocal8Bit());
 
+    // The program's own port binding, as if VXM90_COM1 named the terminal; the window runs on
+    // the event loop's timers and the real serial platform.
     FakeDialogs dialogs;
     FixedLocale locale;
     FixedClock clock;
-    TFCOMM window(WindowEnvironment{dialogs, locale, clock, [] { return true; }});
+    QtTimers timers;
+    ComPortDeviceResolver comPorts = systemComPortResolver([&device](const QString& name) {
+        return name == QLatin1String("VXM90_COM1") ? device : QString();
+    });
+    TFCOMM window(WindowEnvironment{dialogs, locale, clock, timers, makeQtSerialPlatform(),
+                                    std::move(comPorts), [] { return true; }});
     window.show();
     EXPECT_FALSE(window.linkLamp()->okShown());
 
@@ -126,7 +135,6 @@ TEST(SerialEndToEnd, SimulatedMeterFillsTheGridAndLightsTheLinkLamp) {
     EXPECT_FALSE(window.comConnection().COMCon()->isChecked());
     ASSERT_EQ(dialogs.errors.size(), 1U);
     EXPECT_TRUE(dialogs.errors.front().startsWith("COM 1 (" + device + ") was disconnected"));
-    qunsetenv("VXM90_COM1");
 }
 
 }  // namespace

@@ -2,16 +2,16 @@
 
 #include <ostream>
 
-#include <QThread>
-
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "fake_serial_platform.h"
 #include "link/serial/serial_port_driver.h"
 #include "pseudo_terminal.h"
 #include "qt_test_app.h"
+#include "tests/support/fake_serial_platform.h"
+#include "tests/support/manual_timers.h"
+#include "ui/qt_timers.h"
 
 namespace {
 
@@ -38,27 +38,49 @@ QByteArray pattern(int size) {
 
 // ---- the driver over the real platform and a pseudo-terminal ----
 
+// The poll ticks come from manual timers; the bytes travel through the kernel and Qt's event
+// loop, so waits for them run the loop until they are there.
 class DriverOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
         testApp();
         ASSERT_TRUE(pty.ok());
-        driver =
-            std::make_unique<TSerialPortDriver>(makeQtSerialPlatform(), [this](TComPortNumber p) {
+        auto real = makeQtSerialPlatform();
+        platform = real.get();
+        driver = std::make_unique<TSerialPortDriver>(
+            std::move(real),
+            [this](TComPortNumber p) {
                 return p == TComPortNumber::pnCOM1 ? pty.slavePath() : QString();
-            });
+            },
+            timers);
         driver->setComPortSpeed(TComPortBaudRate::br2400);
         driver->setComPortPollingDelay(100);
         rx.bind(*driver);
     }
 
-    /// Lets the bytes written so far reach the port's queues without a poll reading them.
-    void openWithoutPolling() {
-        driver->setComPortPollingDelay(60000);
-        ASSERT_TRUE(driver->OpenPort());
+    /// Serves the event loop and lets poll intervals pass until done() holds.
+    bool pollUntil(const std::function<bool()>& done) {
+        return runUntil([&] {
+            if (done()) return true;
+            timers.advance(driver->ComPortPollingDelay());
+            return done();
+        });
+    }
+    /// Serves the event loop until count bytes wait in the open port, with no poll between.
+    bool queuedInPort(std::int64_t count) {
+        return runUntil([&] { return platform->bytesAvailable() >= count; });
+    }
+    /// Lets ms of poll time pass, serving the event loop at every tick.
+    void pollFor(int ms) {
+        for (int passed = 0; passed < ms; passed += 100) {
+            QCoreApplication::processEvents();
+            timers.advance(100);
+        }
     }
 
     PseudoTerminal pty;
+    ManualTimers timers;
+    SerialPlatform* platform = nullptr;
     std::unique_ptr<TSerialPortDriver> driver;
     Receiver rx;
 };
@@ -72,7 +94,7 @@ TEST_F(DriverOnPty, DeliversWhileOpenAndNothingAfterClose) {
 
     const QByteArray packet("+0123 4\x00\x00\x00\x00\r\n", 13);  // NULs must survive
     ASSERT_TRUE(pty.write(packet));
-    ASSERT_TRUE(runUntil([&] { return rx.bytes.size() >= 13; }));
+    ASSERT_TRUE(pollUntil([&] { return rx.bytes.size() >= 13; }));
     EXPECT_EQ(rx.bytes, packet);
 
     driver->ClosePort();
@@ -80,14 +102,14 @@ TEST_F(DriverOnPty, DeliversWhileOpenAndNothingAfterClose) {
     EXPECT_FALSE(driver->pollTimerActive());
     driver->ClosePort();  // closed: nothing
     ASSERT_TRUE(pty.write("late bytes"));
-    runFor(350);
+    pollFor(500);
     EXPECT_EQ(rx.bytes.size(), 13);
 }
 
 TEST_F(DriverOnPty, QuietLineNeverCallsTheHandler) {
     ASSERT_TRUE(driver->OpenPort());
-    runFor(450);
-    EXPECT_GE(driver->stats().polls, 2U);
+    pollFor(400);
+    EXPECT_EQ(driver->stats().polls, 4U);
     EXPECT_TRUE(rx.chunkSizes.empty());
 }
 
@@ -95,7 +117,7 @@ TEST_F(DriverOnPty, BurstArrivesCompleteInOrderInBufferSizedPieces) {
     const QByteArray burst = pattern(5000);
     ASSERT_TRUE(driver->OpenPort());
     ASSERT_TRUE(pty.write(burst));
-    ASSERT_TRUE(runUntil([&] { return rx.bytes.size() >= burst.size(); }));
+    ASSERT_TRUE(pollUntil([&] { return rx.bytes.size() >= burst.size(); }));
     EXPECT_EQ(rx.bytes, burst);
     for (const int n : rx.chunkSizes) {
         EXPECT_GE(n, 1);
@@ -104,25 +126,41 @@ TEST_F(DriverOnPty, BurstArrivesCompleteInOrderInBufferSizedPieces) {
 }
 
 TEST_F(DriverOnPty, SecondOpenKeepsThePortAndItsQueuedBytes) {
-    openWithoutPolling();
+    ASSERT_TRUE(driver->OpenPort());
     ASSERT_TRUE(pty.write("kept"));
-    runFor(100);
+    ASSERT_TRUE(queuedInPort(4));
     EXPECT_TRUE(driver->OpenPort());  // reopening or reconfiguring would discard "kept"
-    driver->setComPortPollingDelay(20);
-    ASSERT_TRUE(runUntil([&] { return rx.bytes.size() >= 4; }));
+    ASSERT_TRUE(pollUntil([&] { return rx.bytes.size() >= 4; }));
     EXPECT_EQ(rx.bytes, "kept");
 }
 
 TEST_F(DriverOnPty, SpeedChangeWhileOpenDiscardsWhatWasQueued) {
-    openWithoutPolling();
+    ASSERT_TRUE(driver->OpenPort());
     ASSERT_TRUE(pty.write("stale"));
-    runFor(100);
+    ASSERT_TRUE(queuedInPort(5));
     driver->setComPortSpeed(TComPortBaudRate::br9600);
+    EXPECT_EQ(platform->bytesAvailable(), 0);
     ASSERT_TRUE(pty.write("fresh"));
-    driver->setComPortPollingDelay(20);
-    ASSERT_TRUE(runUntil([&] { return rx.bytes.size() >= 5; }));
-    runFor(100);
+    ASSERT_TRUE(pollUntil([&] { return rx.bytes.size() >= 5; }));
+    pollFor(200);
     EXPECT_EQ(rx.bytes, "fresh");
+}
+
+// The event loop's own timer, as the program runs the driver.
+TEST(DriverOnRealTimer, PollsThePortEveryDelay) {
+    testApp();
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    QtTimers timers;
+    TSerialPortDriver driver(
+        makeQtSerialPlatform(), [&](TComPortNumber) { return pty.slavePath(); }, timers);
+    Receiver rx;
+    rx.bind(driver);
+    driver.setComPortPollingDelay(100);
+    ASSERT_TRUE(driver.OpenPort());
+    ASSERT_TRUE(pty.write("on time"));
+    ASSERT_TRUE(runUntil([&] { return rx.bytes == "on time"; }));
+    EXPECT_GE(driver.stats().polls, 1U);
 }
 
 TEST_F(DriverOnPty, PortNumberAndBufferSizeAreFrozenWhileOpen) {
@@ -132,7 +170,7 @@ TEST_F(DriverOnPty, PortNumberAndBufferSizeAreFrozenWhileOpen) {
     EXPECT_EQ(driver->ComPort(), TComPortNumber::pnCOM1);
     EXPECT_EQ(driver->ComPortInBufSize(), 2048);
     ASSERT_TRUE(pty.write("still here"));
-    ASSERT_TRUE(runUntil([&] { return rx.bytes == "still here"; }));
+    ASSERT_TRUE(pollUntil([&] { return rx.bytes == "still here"; }));
 
     driver->ClosePort();
     driver->setComPort(TComPortNumber::pnCOM3);
@@ -154,14 +192,14 @@ TEST_F(DriverOnPty, HangUpClosesThePortAndSaysSoOnce) {
     });
     ASSERT_TRUE(driver->OpenPort());
     ASSERT_TRUE(pty.write("last"));
-    ASSERT_TRUE(runUntil([&] { return rx.bytes == "last"; }));
+    ASSERT_TRUE(pollUntil([&] { return rx.bytes == "last"; }));
     pty.closeMaster();
-    ASSERT_TRUE(runUntil([&] { return lost > 0; }));
+    ASSERT_TRUE(pollUntil([&] { return lost > 0; }));
     EXPECT_FALSE(driver->IsOpen());
     EXPECT_FALSE(driver->pollTimerActive());
     EXPECT_EQ(lostDevice, pty.slavePath());
     EXPECT_EQ(lostReason, QString::fromLocal8Bit(std::strerror(EIO)));
-    runFor(300);
+    pollFor(300);
     EXPECT_EQ(lost, 1);
 }
 
@@ -182,12 +220,15 @@ TEST_P(DriverOpenFailure, StaysClosedAndKeepsTheReason) {
     ASSERT_TRUE(pty.ok());
     const bool usePty = GetParam().device == "<pty>";
     const QString device = usePty ? pty.slavePath() : GetParam().device;
-    TSerialPortDriver holder(makeQtSerialPlatform(), [&](TComPortNumber) { return device; });
+    ManualTimers timers;
+    TSerialPortDriver holder(
+        makeQtSerialPlatform(), [&](TComPortNumber) { return device; }, timers);
     if (usePty) {
         ASSERT_TRUE(holder.OpenPort());
     }
 
-    TSerialPortDriver driver(makeQtSerialPlatform(), [&](TComPortNumber) { return device; });
+    TSerialPortDriver driver(
+        makeQtSerialPlatform(), [&](TComPortNumber) { return device; }, timers);
     EXPECT_FALSE(driver.OpenPort());
     EXPECT_FALSE(driver.IsOpen());
     EXPECT_FALSE(driver.pollTimerActive());
@@ -211,11 +252,15 @@ protected:
     void SetUp() override {
         testApp();
         driver = std::make_unique<TSerialPortDriver>(
-            std::make_unique<FakeSerialPlatform>(state), [](TComPortNumber p) {
+            std::make_unique<FakeSerialPlatform>(state),
+            [](TComPortNumber p) {
                 return QStringLiteral("/dev/fake%1").arg(comPortNumberValue(p));
-            });
+            },
+            timers);
         rx.bind(*driver);
     }
+    /// Lets ms pass on the driver's timer.
+    void after(int ms) { timers.advance(ms); }
     void clearLog() {
         state->configured.clear();
         state->purges.clear();
@@ -223,6 +268,7 @@ protected:
     }
 
     std::shared_ptr<FakeSerialState> state = std::make_shared<FakeSerialState>();
+    ManualTimers timers;
     std::unique_ptr<TSerialPortDriver> driver;
     Receiver rx;
 };
@@ -331,13 +377,13 @@ TEST_F(DriverRules, PollingDelayRestartsTheTimerOnlyOnAChangeWhileOpen) {
     ASSERT_TRUE(driver->OpenPort());
     EXPECT_EQ(driver->pollTimerInterval(), 250);
 
-    QThread::msleep(100);  // time passes without ticks
+    after(100);  // time passes without ticks
     driver->setComPortPollingDelay(250);
-    EXPECT_LE(driver->pollTimerRemaining(), 215) << "same value restarted the timer";
+    EXPECT_EQ(driver->pollTimerRemaining(), 150) << "same value restarted the timer";
 
     driver->setComPortPollingDelay(400);
     EXPECT_EQ(driver->pollTimerInterval(), 400);
-    EXPECT_GT(driver->pollTimerRemaining(), 350);
+    EXPECT_EQ(driver->pollTimerRemaining(), 400);
 
     driver->setComPortPollingDelay(0);  // kept from spinning
     EXPECT_EQ(driver->pollTimerInterval(), 10);
@@ -347,12 +393,13 @@ TEST_F(DriverRules, PollingDelayRestartsTheTimerOnlyOnAChangeWhileOpen) {
 TEST_F(DriverRules, EmptyAndFailedReadsAreSilent) {
     driver->setComPortPollingDelay(20);
     ASSERT_TRUE(driver->OpenPort());
-    ASSERT_TRUE(runUntil([&] { return state->readCalls >= 3; }));
+    after(60);
+    EXPECT_EQ(state->readCalls, 3);
     state->failReads = true;
-    const int before = state->readCalls;
-    ASSERT_TRUE(runUntil([&] { return state->readCalls >= before + 3; }));
+    after(60);
+    EXPECT_EQ(state->readCalls, 6);
     EXPECT_TRUE(rx.chunkSizes.empty());
-    EXPECT_GE(driver->stats().readErrors, 3U);
+    EXPECT_EQ(driver->stats().readErrors, 3U);
     EXPECT_TRUE(driver->IsOpen());
     EXPECT_EQ(state->lastReadCapacity, 2048);
 }
@@ -362,10 +409,11 @@ TEST_F(DriverRules, BytesWithoutAHandlerAreDropped) {
     driver->setComPortPollingDelay(20);
     state->arrivals.push_back("dropped");
     ASSERT_TRUE(driver->OpenPort());
-    ASSERT_TRUE(runUntil([&] { return state->arrivals.empty(); }));
+    after(20);
+    EXPECT_TRUE(state->arrivals.empty());
     rx.bind(*driver);
     state->arrivals.push_back("seen");
-    ASSERT_TRUE(runUntil([&] { return !rx.bytes.isEmpty(); }));
+    after(20);
     EXPECT_EQ(rx.bytes, "seen");
 }
 
@@ -378,12 +426,13 @@ TEST_F(DriverRules, VanishedDeviceDeliversItsLastBytesThenClosesOnce) {
     state->arrivals.push_back("tail");
     state->gone = true;
     state->errorText = "Input/output error";
-    ASSERT_TRUE(runUntil([&] { return !lost.isEmpty(); }));
+    after(20);
+    ASSERT_FALSE(lost.isEmpty());
     EXPECT_EQ(rx.bytes, "tail");
     EXPECT_FALSE(driver->IsOpen());
     EXPECT_FALSE(driver->pollTimerActive());
     EXPECT_EQ(state->closes, 1);
-    runFor(100);
+    after(100);
     EXPECT_EQ(lost, QStringList{"/dev/fake1 | Input/output error"});
 }
 

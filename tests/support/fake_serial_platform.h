@@ -63,6 +63,12 @@ public:
         }
         return total;
     }
+    std::int64_t bytesAvailable() const override {
+        std::int64_t total = 0;
+        for (const QByteArray& chunk : m_state->arrivals)
+            total += chunk.size();
+        return m_state->open ? total : 0;
+    }
     void close() override {
         if (m_state->open) ++m_state->closes;
         m_state->open = false;
