@@ -16,8 +16,7 @@ void TChartControl::recountPages() {
 }
 
 void TChartControl::scroll(std::int32_t times, double offset) {
-    for (std::int32_t i = 0; i < times; ++i)
-        m_Chart.scrollBottom(offset);
+    m_Chart.scrollBottom(offset, times);
 }
 
 void TChartControl::AddValue(double value) {

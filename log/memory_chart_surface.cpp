@@ -43,6 +43,10 @@ bool MemoryChartSurface::setBottomMaximum(double v) {
 }
 
 void MemoryChartSurface::scrollBottom(double offset) {
+    scrollBottom(offset, 1);
+}
+
+void MemoryChartSurface::scrollBottom(double offset, std::int32_t times) {
     // X of a point is its index, so the least X of a non-empty series is 0 and its greatest X
     // is its count - 1. A chart without shown points has 0 for both.
     bool any = false;
@@ -54,10 +58,11 @@ void MemoryChartSurface::scrollBottom(double offset) {
         any = true;
     }
     const double least = 0.0;
-    const bool move = (offset > 0 && greatest > m_maximum) || (offset < 0 && least < m_minimum);
-    if (!move) return;
-    m_minimum += offset;
-    m_maximum += offset;
+    const std::int32_t moves =
+        bottomScrollMoves(offset, times, m_minimum, m_maximum, least, greatest);
+    if (moves == 0) return;
+    m_minimum += offset * moves;
+    m_maximum += offset * moves;
     ++m_scrolls;
 }
 

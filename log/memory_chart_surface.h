@@ -24,6 +24,7 @@ public:
     bool setBottomMinimum(double v) override;
     bool setBottomMaximum(double v) override;
     void scrollBottom(double offset) override;
+    void scrollBottom(double offset, std::int32_t times) override;
 
     bool bottomAutomatic() const { return m_automatic; }
     /// Y of point `index` of `series`; both must be in range.

@@ -172,13 +172,18 @@ std::pair<double, double> ChartView::shownPointSpan() const {
 }
 
 void ChartView::scrollBottom(double offset) {
+    scrollBottom(offset, 1);
+}
+
+void ChartView::scrollBottom(double offset, std::int32_t times) {
     const auto [greatest, least] = shownPointSpan();
-    if ((offset > 0 && greatest > m_bottomMaximum) || (offset < 0 && least < m_bottomMinimum)) {
-        m_bottomMinimum += offset;
-        m_bottomMaximum += offset;
-        m_automatic = false;
-        applyBottomWindow();
-    }
+    const std::int32_t moves =
+        bottomScrollMoves(offset, times, m_bottomMinimum, m_bottomMaximum, least, greatest);
+    if (moves == 0) return;
+    m_bottomMinimum += offset * moves;
+    m_bottomMaximum += offset * moves;
+    m_automatic = false;
+    applyBottomWindow();
 }
 
 void ChartView::applyBottomWindow() {

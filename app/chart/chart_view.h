@@ -44,6 +44,7 @@ public:
     bool setBottomMinimum(double v) override;
     bool setBottomMaximum(double v) override;
     void scrollBottom(double offset) override;
+    void scrollBottom(double offset, std::int32_t times) override;
     bool bottomAutomatic() const { return m_automatic; }
 
     /// Makes exactly the series `index` shown (0 area, 1 line); other indexes hide all.

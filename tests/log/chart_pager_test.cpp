@@ -207,3 +207,74 @@ TEST(MemoryChartSurface, ScrollLooksAtShownSeriesOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A jump of many pages lands where as many single scrolls would, in one move of the window.
+struct JumpCase {
+    const char* name;
+    int points;  // in both series, shown
+    double minimum, maximum;
+    double offset;
+    int times;
+};
+void PrintTo(const JumpCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ScrollJump : public testing::TestWithParam<JumpCase> {};
+
+TEST_P(ScrollJump, EqualsSingleScrollsWithOneMove) {
+    const JumpCase& c = GetParam();
+    MemoryChartSurface stepped(2), jumped(2);
+    for (MemoryChartSurface* chart : {&stepped, &jumped}) {
+        chart->setBottomAutomatic(false);
+        chart->setBottomMaximum(c.maximum);
+        chart->setBottomMinimum(c.minimum);
+        for (int s = 0; s < 2; ++s)
+            for (int i = 0; i < c.points; ++i)
+                chart->addPoint(s, i);
+    }
+    for (int i = 0; i < c.times; ++i)
+        stepped.scrollBottom(c.offset);
+    jumped.scrollBottom(c.offset, c.times);
+    EXPECT_EQ(jumped.bottomMinimum(), stepped.bottomMinimum());
+    EXPECT_EQ(jumped.bottomMaximum(), stepped.bottomMaximum());
+    EXPECT_EQ(jumped.scrollCount(), stepped.scrollCount() > 0 ? 1U : 0U);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScrollJump,
+    testing::Values(JumpCase{"ForwardStopsAtTheNewestPoint", 1001, 1, 100, 100, 50},
+                    JumpCase{"ForwardFewerTimesThanPages", 1001, 1, 100, 100, 3},
+                    JumpCase{"ForwardExactlyToTheLastPoint", 1000, 1, 100, 100, 50},
+                    JumpCase{"ForwardWithNothingBeyond", 50, 1, 100, 100, 5},
+                    JumpCase{"BackStopsBelowPointZero", 1001, 901, 1000, -100, 50},
+                    JumpCase{"BackFewerTimesThanPages", 1001, 901, 1000, -100, 4},
+                    JumpCase{"BackFromTheFirstPage", 1001, 1, 100, -100, 9},
+                    JumpCase{"NoTimes", 1001, 1, 100, 100, 0},
+                    JumpCase{"PageOfOne", 10, 0, 0, 1, 20}),
+    [](const testing::TestParamInfo<JumpCase>& p) { return std::string(p.param.name); });
+
+TEST(ChartPager, FirstAndLastPageOfALongLogMoveTheWindowOnce) {
+    MemoryChartSurface chart(2);
+    TChartControl pager(chart, 100);
+    for (int s = 0; s < 2; ++s)
+        chart.addPoint(s, 0.0);  // the placeholder
+    for (int i = 0; i < 1'000'000; ++i)
+        pager.AddValue(i);
+    ASSERT_EQ(pager.CurrentPage(), 10'001);
+    const std::size_t before = chart.scrollCount();
+    pager.FirstPage();
+    EXPECT_EQ(chart.scrollCount(), before + 1);
+    EXPECT_EQ(chart.bottomMinimum(), -99);  // the placeholder at X 0 lies below page 1
+    EXPECT_EQ(chart.bottomMaximum(), 0);
+    EXPECT_EQ(pager.CurrentPage(), 1);
+    pager.LastPage();
+    EXPECT_EQ(chart.scrollCount(), before + 2);
+    EXPECT_EQ(chart.bottomMinimum(), 999'901);
+    EXPECT_EQ(chart.bottomMaximum(), 1'000'000);
+    EXPECT_EQ(pager.CurrentPage(), 10'001);
+}
+
+}  // namespace
