@@ -17,6 +17,19 @@ bool VxmApplication::notify(QObject* receiver, QEvent* event) {
     } catch (...) {
         message = QStringLiteral("Unknown error");
     }
-    if (m_reporter) m_reporter(message);
+    // The report is shown once the failing event has unwound, not as a modal loop inside it.
+    // A report that fails itself is dropped, so errors cannot chain; errors of events served
+    // while the report's box is open are caught by their own notify and reported in turn.
+    if (m_reporter) {
+        QMetaObject::invokeMethod(
+            this,
+            [reporter = m_reporter, message] {
+                try {
+                    reporter(message);
+                } catch (...) {
+                }
+            },
+            Qt::QueuedConnection);
+    }
     return false;
 }

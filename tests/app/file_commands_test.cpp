@@ -147,9 +147,12 @@ TEST(GeneralErrorReport, ShowsTheApplicationTitleAndEndsOnlyTheEvent) {
             return QObject::event(e);
         }
     } thrower;
-    QTimer::singleShot(0, answer);
     QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
     QCoreApplication::sendPostedEvents(&thrower, QEvent::User);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no modal loop inside the event";
+    EXPECT_TRUE(caption.isEmpty());
+    QTimer::singleShot(0, answer);  // queued after the report
+    QCoreApplication::processEvents();
     EXPECT_EQ(caption, "VXM-90");
     EXPECT_EQ(text, "Cannot create file.");
     EXPECT_EQ(icon, QMessageBox::Critical);
