@@ -40,8 +40,10 @@ public:
 
 protected:
     bool event(QEvent* e) override {
+        // Acquired before the event is read: the worker made it before raising the flag.
+        m_queued.load(std::memory_order_acquire);
         if (e->type() != handOverEventType()) return QObject::event(e);
-        m_queued.exchange(false, std::memory_order_acq_rel);
+        m_queued.store(false, std::memory_order_release);
         if (m_handOver == nullptr) return true;
         struct InEvent {
             bool& flag;
