@@ -142,7 +142,6 @@ TEST_F(HidDeviceControllerTest, ReleaseReListsAtTheSamePositionAndCheckOutWorksA
     middle->SetDataHandler(handler);
     middle->SetDataHandler({});
     middle->SetDataHandler(handler);
-    THidDevice* old = middle.get();
     middle.reset();
     ASSERT_EQ(controller->DeviceList().size(), 3U);
     THidDevice* fresh = controller->DeviceList()[1];
@@ -153,7 +152,6 @@ TEST_F(HidDeviceControllerTest, ReleaseReListsAtTheSamePositionAndCheckOutWorksA
     EXPECT_FALSE(fresh->HasReader());  // checked in: no reader
     EXPECT_EQ(controller->CheckedOutCount(), 0);
     EXPECT_EQ(controller->CheckedInCount(), 3);
-    (void)old;
     auto again = checkOut(1);
     EXPECT_TRUE(again->HasReader());  // the handler came along
 }
