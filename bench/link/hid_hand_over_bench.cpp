@@ -226,7 +226,6 @@ void stopReaderTimes(benchmark::State& state, bool stopWhileFlowing) {
             device->SetDataHandler({});
             stopUs.push_back(
                 std::chrono::duration<double, std::micro>(Clock::now() - begin).count());
-            device->CloseReadHandle();  // the next start opens a new one
         }
     }
     state.counters["median_us"] = percentile(stopUs, 0.5);

@@ -106,7 +106,9 @@ public:
     /// Starts the reader if there is a data handler, the device is plugged in and checked out,
     /// has read-write access and an input report, and there is no reader yet.
     void StartReader();
-    /// Stops the reader and forgets it. From anywhere but the reader's own handler it returns
+    /// Stops the reader and forgets it; the read handle is closed with it (a waiting read ends
+    /// at once) and the next reader opens a new one. From anywhere but the reader's own handler
+    /// it returns
     /// once the thread has ended. From inside that handler the thread cannot be joined yet:
     /// no further report is delivered, the buffer the handler reads stays valid, and the
     /// thread is joined as soon as the handler has returned.

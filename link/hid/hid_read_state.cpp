@@ -28,11 +28,6 @@ HidOpenResult<std::shared_ptr<HidReadHandle>> HidReadState::openReadHandle() {
     return opened;
 }
 
-void HidReadState::interruptRead() {
-    const std::lock_guard lock(m_mutex);
-    if (m_readHandle) m_readHandle->interrupt();
-}
-
 void HidReadState::closeReadHandle() {
     std::shared_ptr<HidReadHandle> handle;
     {

@@ -32,9 +32,7 @@ public:
     /// Reader thread: the open read handle, opened when there is none. Fails with ENODEV when
     /// the device is not usable.
     HidOpenResult<std::shared_ptr<HidReadHandle>> openReadHandle();
-    /// Any thread: the read in progress on the current handle returns at once.
-    void interruptRead();
-    /// GUI thread: see the class comment.
+    /// GUI thread (also from a reader's stop): see the class comment.
     void closeReadHandle();
     bool readHandleOpen() const;
     /// The driver's queue size read back at the last open; 0 while closed.

@@ -14,7 +14,9 @@ THidDeviceReadThread::THidDeviceReadThread(THidDevice& device, std::shared_ptr<H
       m_thread([this](const std::stop_token& token) { run(token); }) {}
 
 void THidDeviceReadThread::run(const std::stop_token& token) {
-    const std::stop_callback interrupt(token, [this] { m_state->interruptRead(); });
+    // A stop closes the read handle, which ends a waiting read at once; the next reader opens
+    // a new one.
+    const std::stop_callback interrupt(token, [this] { m_state->closeReadHandle(); });
     const std::function<void()> deliverReport = [this] {
         m_device.deliverReport(ReportBuffer.data(), BytesRead);
     };

@@ -191,6 +191,26 @@ TEST_F(HidDeviceTest, SetDataHandlerEmptyReturnsOnlyAfterTheReaderEnded) {
     EXPECT_TRUE(got.empty());
 }
 
+TEST_F(HidDeviceTest, AReaderStartedAgainAfterAStopReadsAgain) {
+    addDevice("hidraw0");
+    makeController();
+    auto device = checkOut(0);
+    std::vector<Received> first;
+    std::vector<Received> second;
+    device->SetDataHandler(recorder(first));
+    ASSERT_TRUE(platform.waitUntilReadWaits("/dev/hidraw0"));
+    device->SetDataHandler({});
+    EXPECT_FALSE(device->ReadHandleOpen());  // closed with the stop
+    device->SetDataHandler(recorder(second));
+    platform.pushReport("/dev/hidraw0", {0x00, 0x07, 0, 0, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(runUntil([&] { return second.size() == 1; }));
+    EXPECT_TRUE(first.empty());
+    EXPECT_EQ(platform.get("/dev/hidraw0", &FakeHidDevice::readOpens), 2);
+    // The new reader waits for the next report instead of running idle.
+    ASSERT_TRUE(platform.waitUntilReadWaits("/dev/hidraw0"));
+    EXPECT_LE(platform.get("/dev/hidraw0", &FakeHidDevice::readsStarted), 3);
+}
+
 TEST_F(HidDeviceTest, StoppingFromInsideItsOwnHandlerDeliversNothingMoreAndKeepsTheBuffer) {
     addDevice("hidraw0");
     for (std::uint8_t i = 0; i < 10; ++i)
