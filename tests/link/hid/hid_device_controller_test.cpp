@@ -125,6 +125,33 @@ TEST_F(HidDeviceControllerTest, AnUnpluggedCheckedOutDeviceStaysListedUntilItsRe
     EXPECT_EQ(controller->UnpluggedCount(), 0);
 }
 
+TEST_F(HidDeviceControllerTest, HandlersMayReleaseTheDeviceTheyAreCalledFor) {
+    // A borrower that checks its device in as soon as it hears of its removal, and one that
+    // checks a device out and straight back in during the enumeration.
+    addDevice("hidraw0", u"Cable");
+    addDevice("hidraw1", u"Mouse");
+    makeController();
+    std::unique_ptr<THidDevice> cable = checkOut(0);
+    controller->setOnRemoval([&](THidDevice& d) {
+        if (&d == cable.get()) cable.reset();
+    });
+    platform.unplug("/dev/hidraw0");
+    controller->DeviceChange();
+    EXPECT_EQ(cable, nullptr);
+    ASSERT_EQ(controller->DeviceList().size(), 1U);
+    EXPECT_EQ(controller->UnpluggedCount(), 0);
+
+    controller->setOnEnumerate([&](THidDevice&, std::int32_t idx) {
+        controller->CheckOutAt(idx).reset();  // out and in again: a fresh object in its place
+        return true;
+    });
+    EXPECT_EQ(controller->EnumerateDevices(), 1);
+    ASSERT_EQ(controller->DeviceList().size(), 1U);
+    EXPECT_FALSE(controller->DeviceList()[0]->CheckedOut());
+    EXPECT_FALSE(controller->DeviceList()[0]->Enumerating());
+    EXPECT_EQ(controller->CheckedInCount(), 1);
+}
+
 TEST_F(HidDeviceControllerTest, ReleaseReListsAtTheSamePositionAndCheckOutWorksAgain) {
     addDevice("hidraw0");
     addDevice("hidraw1");
