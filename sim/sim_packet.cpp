@@ -49,11 +49,11 @@ void appendHexByte(std::uint8_t byte, std::string& out) {
     out += kHexDigits[byte & 0x0F];
 }
 
-void appendReportLine(std::span<const std::uint8_t> data, std::string& out) {
-    appendHexByte(0x00, out);  // the cable sends unnumbered reports: ID 0
-    for (const std::uint8_t byte : data) {
+void appendReportLine(const HidInputReport& report, std::string& out) {
+    appendHexByte(report[0], out);
+    for (std::size_t i = 1; i < report.size(); ++i) {
         out += ' ';
-        appendHexByte(byte, out);
+        appendHexByte(report[i], out);
     }
     out += '\n';
 }
@@ -135,13 +135,18 @@ void appendHidReportLines(const MeterPacket& packet, std::span<const int> chunkS
             std::clamp<std::size_t>(static_cast<std::size_t>(std::max(wanted, 1)), 1,
                                     kHidMaxPayload),
             packet.size() - sent);
-        std::array<std::uint8_t, kHidReportDataSize> data{};
-        data[0] = static_cast<std::uint8_t>(0xF0 | n);  // count in the low nibble
-        std::copy_n(packet.begin() + static_cast<std::ptrdiff_t>(sent), n, data.begin() + 1);
-        appendReportLine(data, out);
+        appendReportLine(hidInputReport(std::span(packet).subspan(sent, n)), out);
         sent += n;
     }
-    const std::array<std::uint8_t, kHidReportDataSize> empty{0xF0};
+    const HidInputReport empty = hidInputReport({});
     for (int i = 0; i < emptyReports; ++i)
         appendReportLine(empty, out);
+}
+
+HidInputReport hidInputReport(std::span<const std::uint8_t> payload) {
+    const std::size_t n = std::min(payload.size(), kHidMaxPayload);
+    HidInputReport report{};
+    report[1] = static_cast<std::uint8_t>(0xF0 | n);  // count in the low nibble
+    std::copy_n(payload.begin(), n, report.begin() + 2);
+    return report;
 }

@@ -70,6 +70,14 @@ double displayNumber(const MeterDisplay& display);
 inline constexpr std::size_t kHidReportDataSize = 8;
 inline constexpr std::size_t kHidMaxPayload = kHidReportDataSize - 1;
 
+/// One cable input report as bytes: report ID 0 (the cable does not number its reports),
+/// then 0xF0 + payload count, the payload and zero padding, 9 bytes in all.
+using HidInputReport = std::array<std::uint8_t, kHidReportDataSize + 1>;
+
+/// The report that carries payload (its first kHidMaxPayload bytes); an empty payload gives the
+/// report without payload that ends a packet.
+HidInputReport hidInputReport(std::span<const std::uint8_t> payload);
+
 /// Appends the cable's input reports for one packet to out, one line per report as
 /// upper-case hex bytes separated by blanks, report ID 00 first. The packet is cut into
 /// payload reports of the given sizes (clamped to 1..7; 7 once the sizes run out; the last
