@@ -5,8 +5,8 @@
 #include <deque>
 #include <utility>
 
-#include "cli/sim_packet.h"
-#include "cli/sim_scenario.h"
+#include "sim/sim_packet.h"
+#include "sim/sim_scenario.h"
 
 /// The simulated meter's serial line as the USB cable reports it. The meter starts a packet
 /// every 1/packetsPerSecond seconds (or as soon as the line is free); its bytes arrive one by

@@ -4,12 +4,12 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/sim_scenario.h"
 #include "decode/frame_assembler.h"
 #include "hid_test_app.h"
 #include "link/hid/cable_line.h"
 #include "link/hid/hid_device_controller.h"
 #include "link/hid/simulated_cable.h"
+#include "sim/sim_scenario.h"
 
 namespace {
 
