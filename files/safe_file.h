@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+/// The reason given when a load or save ran out of memory.
+inline constexpr const char* kOutOfMemory = "Out of memory";
+
 /// Collects output bytes and hands them to a drain in chunks of about 1 MiB, so that writers
 /// need not hold a whole file in memory. Without a drain everything stays in bytes().
 class OutputBuffer {
@@ -36,6 +39,10 @@ private:
 /// Writes a file so that a failure never destroys the earlier file of that name: the bytes go
 /// to a new temporary file in the same folder, which then replaces the target by a rename.
 /// On failure the temporary file is removed and the target is left as it was.
+/// Symbolic links are followed, so a link keeps pointing at the saved file (a dangling link's
+/// missing target is created). An existing target that is not a regular file (a device, FIFO,
+/// socket or folder) is refused and left as it was; nothing blocks on opening the target.
+/// Running out of memory while producing the data fails the save with kOutOfMemory.
 /// Returns std::nullopt on success, else the platform's reason (e.g. "Permission denied").
 std::optional<std::string> writeFileReplacing(
     const std::string& fileName, const std::function<bool(OutputBuffer& out)>& produce);
