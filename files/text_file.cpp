@@ -123,10 +123,27 @@ public:
     }
 
 private:
+    // The format has no escapes, so TAB, CR, LF and NUL inside a text become blanks, which is
+    // how the line's reader sees them anyway. A text that begins with a double quote would be
+    // read as a quoted token, so it is written as one.
     void appendField(std::string_view text) {
         m_bytes.push_back('\t');
         text = trim(text);
-        m_bytes.append(text.empty() ? std::string_view("NULL") : text);
+        if (text.empty()) {
+            m_bytes.append("NULL");
+            return;
+        }
+        const bool quoted = text.front() == '"';
+        if (quoted) m_bytes.push_back('"');
+        for (const char c : text) {
+            if (c == '\t' || c == '\r' || c == '\n' || c == '\0') {
+                m_bytes.push_back(' ');
+            } else {
+                m_bytes.push_back(c);
+                if (quoted && c == '"') m_bytes.push_back('"');
+            }
+        }
+        if (quoted) m_bytes.push_back('"');
     }
     std::string m_bytes;
     std::vector<std::uint32_t> m_offset;
@@ -139,8 +156,8 @@ void writeTextTable(const LogTable& table, OutputBuffer& out) {
     out.append("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n");
     const PreparedTexts prepared(table);
     // Lines are built straight into a block that goes out whole. One line is at most an integer,
-    // five texts of up to 20 bytes with their TABs, and CR LF.
-    constexpr std::size_t kMaxLine = 16 + 5 * (1 + kLogTextWidth) + 2;
+    // five texts of up to 20 bytes (quoted: doubled quotes and two more) with their TABs, CR LF.
+    constexpr std::size_t kMaxLine = 16 + 5 * (1 + 2 * kLogTextWidth + 2) + 2;
     std::array<char, 64 * 1024> block;
     char* const begin = block.data();
     char* const flushAt = begin + block.size() - kMaxLine;
