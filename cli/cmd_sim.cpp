@@ -14,6 +14,7 @@
 #include "cli/pseudo_terminal.h"
 #include "cli/sim_scenario.h"
 #include "cli/stop_signals.h"
+#include "decode/integer_text.h"
 
 namespace {
 

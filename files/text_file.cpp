@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "decode/integer_text.h"
+
 namespace {
 
 constexpr std::array<LogField, 5> kWrittenTexts = {LogField::Time, LogField::DcAc, LogField::Value,
@@ -195,39 +197,9 @@ FileResult TableToTextFile(const LogTable& table, const std::string& fileName) {
 }
 
 std::optional<std::int32_t> parseTableInteger(std::string_view text, const NumberFormat& numbers) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return std::nullopt;
-    const char group = numbers.thousandSeparator;
-    const bool grouped =
-        group != '\0' && (group < '0' || group > '9') && text.find(group) != std::string_view::npos;
-    std::int64_t value = 0;
-    std::size_t digitsInGroup = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (grouped && c == group) {
-            // The first group has 1 to 3 digits, every later one exactly 3.
-            const bool firstOk = i == digitsInGroup && digitsInGroup >= 1 && digitsInGroup <= 3;
-            const bool laterOk = i != digitsInGroup && digitsInGroup == 3;
-            if (!(firstOk || laterOk) || i + 1 == text.size()) return std::nullopt;
-            digitsInGroup = 0;
-            continue;
-        }
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return std::nullopt;
-        ++digitsInGroup;
-    }
-    if (grouped && digitsInGroup != 3) return std::nullopt;
-    if (negative) value = -value;
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
+    return parseInt32(text, IntegerSyntax{.plusSign = true,
+                                          .minusSign = true,
+                                          .groupSeparator = numbers.thousandSeparator});
 }
 
 FileResult loadTextTable(std::string_view bytes, LogTable& table, const NumberFormat& numbers) {

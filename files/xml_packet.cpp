@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "decode/integer_text.h"
 #include "files/code_page.h"
 
 namespace {
@@ -296,20 +297,13 @@ std::string decodeValue(std::string_view raw, bool utf8) {
     return out;
 }
 
-std::optional<std::int32_t> parseInt32(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    std::int32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
+constexpr IntegerSyntax kSigned{.plusSign = true, .minusSign = true};
+constexpr IntegerSyntax kUnsigned{.plusSign = false, .minusSign = false};
 
-template <typename Unsigned>
-std::optional<Unsigned> parseUnsigned(std::string_view text) {
-    Unsigned value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
+std::optional<std::uint32_t> parseUnsigned32(std::string_view text) {
+    const auto value = parseInteger(text, 0, std::numeric_limits<std::uint32_t>::max(), kUnsigned);
+    if (!value) return std::nullopt;
+    return static_cast<std::uint32_t>(*value);
 }
 
 std::optional<std::vector<ChangeTriple>> parseChangeLog(std::string_view text) {
@@ -323,7 +317,7 @@ std::optional<std::vector<ChangeTriple>> parseChangeLog(std::string_view text) {
         const std::size_t start = i;
         while (i < text.size() && !isBlank(text[i]))
             ++i;
-        const auto number = parseUnsigned<std::uint32_t>(text.substr(start, i - start));
+        const auto number = parseUnsigned32(text.substr(start, i - start));
         if (!number) return std::nullopt;
         numbers.push_back(*number);
     }
@@ -449,9 +443,9 @@ private:
         record.RowState = 0;
         for (const Attribute& a : tag.attributes) {
             if (equalsIgnoringCase(a.name, "RowState")) {
-                const auto state = parseUnsigned<std::uint8_t>(a.rawValue);
+                const auto state = parseInteger(a.rawValue, 0, 255, kUnsigned);
                 if (!state) return "malformed RowState";
-                record.RowState = *state;
+                record.RowState = static_cast<std::uint8_t>(*state);
                 continue;
             }
             const PacketField* target = nullptr;
@@ -461,7 +455,7 @@ private:
             if (target == nullptr || !target->bound) continue;
             std::string value = decodeValue(a.rawValue, m_utf8);
             if (isIntegerField(*target->bound)) {
-                const auto number = parseInt32(value);
+                const auto number = parseInt32(value, kSigned);
                 if (!number) return "'" + value + "' is not an integer";
                 record.integer(*target->bound) = *number;
             } else {
