@@ -41,6 +41,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << loaded.message << '\n';
         err << "vxm90-cli convert: " << in;
         if (loaded.line > 0) err << ": line " << loaded.line;
+        if (loaded.column > 0) err << ", column " << loaded.column;
         if (!loaded.reason.empty()) err << ": " << loaded.reason;
         err << '\n';
         return kExitFailure;

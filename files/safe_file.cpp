@@ -121,6 +121,7 @@ std::optional<std::string> writeFileReplacing(
     std::FILE* raw = file.get();
     bool produced = false;
     bool ok = false;
+    MemoryReserve reserve;
     try {
         OutputBuffer out([raw, &reason](std::string_view chunk) {
             errno = 0;
@@ -131,6 +132,7 @@ std::optional<std::string> writeFileReplacing(
         produced = produce(out);
         ok = produced && out.flush();
     } catch (const std::bad_alloc&) {
+        reserve.release();
         // Out of memory while the data was prepared: the earlier file stays as it was.
         reason = kOutOfMemory;
         produced = true;
@@ -165,28 +167,4 @@ std::optional<std::string> writeFileReplacing(
         return reason;
     }
     return std::nullopt;
-}
-
-std::optional<std::string> readWholeFile(const std::string& fileName, std::string& reason) {
-    errno = 0;
-    FilePtr file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) {
-        reason = lastError();
-        return std::nullopt;
-    }
-    std::string bytes;
-    std::error_code ec;
-    const auto size = fs::file_size(fs::path(fileName), ec);
-    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
-    char buffer[1 << 16];
-    while (true) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-        bytes.append(buffer, n);
-        if (n < sizeof buffer) break;
-    }
-    if (std::ferror(file.get()) != 0) {
-        reason = "Read error";
-        return std::nullopt;
-    }
-    return bytes;
 }

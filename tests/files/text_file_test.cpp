@@ -181,6 +181,16 @@ const LoadCase kLoadCases[] = {
 INSTANTIATE_TEST_SUITE_P(FileToTable, TextLoad, testing::ValuesIn(kLoadCases),
                          [](const testing::TestParamInfo<LoadCase>& p) { return p.param.name; });
 
+TEST(TextFile, DiagnosticsQuoteOnlyTheStartOfAHugeToken) {
+    LogTable table;
+    const std::string huge = "x" + std::string(1 << 20, '\x1b') + "y";
+    const FileResult result = loadTextTable(kHeader + huge + "\tt\r\n", table, NumberFormat{});
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.line, 2u);
+    EXPECT_EQ(result.reason,
+              "'x" + std::string(kExcerptLength - 1, '?') + "...' is not a valid integer for No");
+}
+
 TEST(TextFile, IntegerConversion) {
     NumberFormat comma;  // "," groups
     NumberFormat dot;
