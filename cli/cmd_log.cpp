@@ -107,6 +107,7 @@ int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, st
         inFd, stop,
         [&pipeline](std::string_view chunk) {
             pipeline.feedSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()), chunk.size());
+            return true;
         },
         error);
     if (end == InputEnd::Failed) {
