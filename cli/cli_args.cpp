@@ -52,16 +52,6 @@ std::optional<ParsedArgs> parseArgs(const std::vector<std::string>& args, const 
     return parsed;
 }
 
-std::optional<std::int64_t> parseInteger(std::string_view text, std::int64_t minimum,
-                                         std::int64_t maximum) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc{} || ptr != end) return std::nullopt;
-    if (value < minimum || value > maximum) return std::nullopt;
-    return value;
-}
-
 std::optional<double> parseReal(std::string_view text, double minimum, double maximum) {
     double value = 0.0;
     const char* end = text.data() + text.size();

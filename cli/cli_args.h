@@ -30,8 +30,5 @@ struct OptionSpec {
 std::optional<ParsedArgs> parseArgs(const std::vector<std::string>& args, const OptionSpec& options,
                                     std::string& error);
 
-/// A whole decimal number within [minimum, maximum]; nothing else.
-std::optional<std::int64_t> parseInteger(std::string_view text, std::int64_t minimum,
-                                         std::int64_t maximum);
 /// A finite decimal number (C locale, "." as separator) within [minimum, maximum].
 std::optional<double> parseReal(std::string_view text, double minimum, double maximum);

@@ -1,3 +1,4 @@
+#include <cstring>
 #include <ostream>
 #include <string_view>
 
@@ -17,6 +18,11 @@ Exit status: 0 when OUT was written, 1 when loading or saving failed, 2 on a usa
 )";
 
 }  // namespace
+
+std::string writeErrorText(int error) {
+    return std::string("write error: ") +
+           (error != 0 ? std::strerror(error) : "the output could not be written");
+}
 
 int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const OptionSpec accepted{{}, {"help"}};
@@ -41,6 +47,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << loaded.message << '\n';
         err << "vxm90-cli convert: " << in;
         if (loaded.line > 0) err << ": line " << loaded.line;
+        if (loaded.column > 0) err << ", column " << loaded.column;
         if (!loaded.reason.empty()) err << ": " << loaded.reason;
         err << '\n';
         return kExitFailure;

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdint>
 #include <ostream>
 #include <string_view>
@@ -99,10 +100,18 @@ int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
         err << "vxm90-cli decode: " << *limitError << '\n';
         return kExitUsage;
     }
+    // A failed write (a full disk, a closed pipe) is reported once and ends the command.
+    bool writeFailed = false;
     auto emit = [&] {
+        if (lines.empty()) return true;
+        errno = 0;
         out << lines;
         out.flush();
         lines.clear();
+        if (out) return true;
+        err << "vxm90-cli decode: " << writeErrorText(errno) << '\n';
+        writeFailed = true;
+        return false;
     };
 
     const bool hid = parsed->has("hid");
@@ -133,11 +142,12 @@ int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
                 session.receiveSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()),
                                       chunk.size());
             }
-            emit();
+            return emit();
         },
         error);
+    if (writeFailed) return kExitFailure;
     if (hid) splitter.finish();
-    emit();
+    if (!emit()) return kExitFailure;
     if (end == InputEnd::Failed) {
         err << "vxm90-cli decode: cannot read input: " << error << '\n';
         return kExitFailure;

@@ -100,6 +100,7 @@ int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, st
         [&session](std::string_view chunk) {
             session.receiveSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()),
                                   chunk.size());
+            return true;
         },
         error);
     if (end == InputEnd::Failed) {

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/pseudo_terminal.h"
 #include "cli/stop_signals.h"
+#include "decode/integer_text.h"
 #include "sim/sim_scenario.h"
 
 namespace {
@@ -210,7 +211,7 @@ int runSim(const std::vector<std::string>& args, int outFd, std::ostream& err) {
         bytes.clear();
         if (result == PacketWriter::Result::Dropped) ++dropped;
         if (result == PacketWriter::Result::Failed) {
-            err << "vxm90-cli sim: cannot write: " << writer.error() << '\n';
+            err << "vxm90-cli sim: write error: " << writer.error() << '\n';
             status = kExitFailure;
         }
         open = result == PacketWriter::Result::Written || result == PacketWriter::Result::Dropped;

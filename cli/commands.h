@@ -20,6 +20,9 @@ int runSim(const std::vector<std::string>& args, int outFd, std::ostream& err);
 int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, std::ostream& err);
 int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+/// "write error: " and the reason of errno (a generic one when errno is 0).
+std::string writeErrorText(int error);
+
 /// --high, --low and --decimal-separator, shared by decode and log. std::nullopt with error set
 /// on a misuse (a separator that is not one character, a limit that is not a number).
 std::optional<LimitOptions> limitOptions(const ParsedArgs& args, std::string& error);

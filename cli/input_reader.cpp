@@ -8,7 +8,7 @@
 #include <cstring>
 
 InputEnd readChunks(int fd, StopSignals& stop,
-                    const std::function<void(std::string_view chunk)>& onChunk,
+                    const std::function<bool(std::string_view chunk)>& onChunk,
                     std::string& error) {
     std::array<char, 65536> buffer{};
     for (;;) {
@@ -28,7 +28,9 @@ InputEnd readChunks(int fd, StopSignals& stop,
             error = std::strerror(errno);
             return InputEnd::Failed;
         }
-        onChunk(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+        if (!onChunk(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+            return InputEnd::Stopped;
+        }
     }
 }
 
@@ -37,16 +39,24 @@ LineSplitter::LineSplitter(std::size_t maxLine, LineHandler onLine)
 
 void LineSplitter::feed(std::string_view bytes) {
     while (!bytes.empty()) {
-        const std::size_t lf = bytes.find('\n');
-        const std::string_view piece = bytes.substr(0, lf);
+        if (m_afterCr) {
+            m_afterCr = false;
+            if (bytes.front() == '\n') {
+                bytes.remove_prefix(1);
+                continue;
+            }
+        }
+        const std::size_t end = bytes.find_first_of("\r\n");
+        const std::string_view piece = bytes.substr(0, end);
         if (!m_truncated) {
             const std::size_t room = m_maxLine - m_line.size();
             m_line.append(piece.substr(0, room));
             if (piece.size() > room) m_truncated = true;
         }
-        if (lf == std::string_view::npos) return;
+        if (end == std::string_view::npos) return;
+        m_afterCr = bytes[end] == '\r';
         emit();
-        bytes.remove_prefix(lf + 1);
+        bytes.remove_prefix(end + 1);
     }
 }
 

@@ -11,11 +11,13 @@
 enum class InputEnd { EndOfInput, Stopped, Failed };
 
 /// Reads fd until its end, a stop request or a read error, handing every batch to onChunk as
-/// soon as it arrives (a live stream is passed on while it flows). error is set on Failed.
+/// soon as it arrives (a live stream is passed on while it flows). onChunk returns false to end
+/// the reading (Stopped). error is set on Failed.
 InputEnd readChunks(int fd, StopSignals& stop,
-                    const std::function<void(std::string_view chunk)>& onChunk, std::string& error);
+                    const std::function<bool(std::string_view chunk)>& onChunk, std::string& error);
 
-/// Cuts a byte stream into lines ended by LF; a last line without LF is given by finish().
+/// Cuts a byte stream into lines ended by LF, CR LF or a lone CR (a CR LF split between two
+/// batches still ends one line); a last line without line end is given by finish().
 /// A line longer than maxLine is handed over cut to maxLine bytes with `truncated` set, and the
 /// rest up to its LF is skipped. Line numbers count from 1.
 class LineSplitter {
@@ -35,4 +37,5 @@ private:
     std::string m_line;
     std::size_t m_lineNumber = 0;
     bool m_truncated = false;
+    bool m_afterCr = false;  // the last batch ended in CR: a LF first in the next one is its end
 };

@@ -1,6 +1,8 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,18 +36,30 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(words.begin() + 1, words.end());
     const std::string& command = words[0];
     int status = kExitUsage;
-    if (command == "decode") {
-        status = runDecode(args, STDIN_FILENO, std::cout, std::cerr);
-    } else if (command == "sim") {
-        status = runSim(args, STDOUT_FILENO, std::cerr);
-    } else if (command == "log") {
-        status = runLog(args, STDIN_FILENO, std::cout, std::cerr);
-    } else if (command == "convert") {
-        status = runConvert(args, std::cout, std::cerr);
-    } else {
-        std::cerr << "vxm90-cli: unknown command '" << command << "'\n" << kHelp;
+    try {
+        if (command == "decode") {
+            status = runDecode(args, STDIN_FILENO, std::cout, std::cerr);
+        } else if (command == "sim") {
+            status = runSim(args, STDOUT_FILENO, std::cerr);
+        } else if (command == "log") {
+            status = runLog(args, STDIN_FILENO, std::cout, std::cerr);
+        } else if (command == "convert") {
+            status = runConvert(args, std::cout, std::cerr);
+        } else {
+            std::cerr << "vxm90-cli: unknown command '" << command << "'\n" << kHelp;
+            return kExitUsage;
+        }
+    } catch (const std::bad_alloc&) {
+        std::cerr << "vxm90-cli " << command << ": out of memory\n";
+        return kExitFailure;
     }
+    errno = 0;
     std::cout.flush();
-    if (!std::cout) return status == kExitOk ? kExitFailure : status;
+    if (!std::cout) {
+        // A command that failed has said why; one that succeeded has lost its output.
+        if (status == kExitOk)
+            std::cerr << "vxm90-cli " << command << ": " << writeErrorText(errno) << '\n';
+        return kExitFailure;
+    }
     return status;
 }

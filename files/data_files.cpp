@@ -1,6 +1,6 @@
 #include "files/data_files.h"
 
-#include "files/safe_file.h"
+#include "files/mapped_file.h"
 #include "files/text_file.h"
 #include "files/xml_packet.h"
 
@@ -15,7 +15,7 @@ FileResult FileToTable(const std::string& fileName, LogTable& table, const Numbe
     // unreadable.
     if (xml) table.clear();
     std::string reason;
-    const auto bytes = readWholeFile(fileName, reason);
-    if (!bytes) return loadFailed(0, reason);
-    return xml ? loadXmlPacket(*bytes, table) : loadTextTable(*bytes, table, numbers);
+    const auto file = MappedFile::open(fileName, reason);
+    if (!file) return loadFailed(0, reason);
+    return xml ? loadXmlPacket(file->bytes(), table) : loadTextTable(file->bytes(), table, numbers);
 }

@@ -19,12 +19,24 @@ FileResult saveSucceeded(const std::string& fileName) {
     return result;
 }
 
-FileResult loadFailed(std::size_t line, std::string reason) {
+FileResult loadFailed(std::size_t line, std::string reason, std::size_t column) {
     FileResult result;
     result.kind = FileMessageKind::Error;
     result.caption = "Error";
     result.message = "Failed to Load File!";
     result.line = line;
+    result.column = column;
     result.reason = std::move(reason);
     return result;
+}
+
+std::string quotedExcerpt(std::string_view text) {
+    std::string quoted = "'";
+    for (const char c : text.substr(0, kExcerptLength)) {
+        const auto byte = static_cast<unsigned char>(c);
+        quoted.push_back(byte >= 0x20 && byte < 0x7F ? c : '?');
+    }
+    if (text.size() > kExcerptLength) quoted += "...";
+    quoted.push_back('\'');
+    return quoted;
 }

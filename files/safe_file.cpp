@@ -1,9 +1,14 @@
 #include "files/safe_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <random>
 #include <system_error>
 
@@ -39,6 +44,55 @@ FilePtr createTemporary(const fs::path& target, fs::path& name, std::string& rea
     return nullptr;
 }
 
+// Follows symbolic links to the name a save must replace, so that a link keeps pointing at the
+// saved file; a dangling link leads to the missing name, which the save then creates.
+std::optional<std::string> followLinks(fs::path& target) {
+    constexpr int kMaxHops = 40;  // the kernel's own limit for one lookup
+    for (int hops = 0;; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec)) || ec) return std::nullopt;
+        if (hops == kMaxHops) return std::string("Too many levels of symbolic links");
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec) return ec.message();
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+}
+
+const char* kindOf(mode_t mode) {
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "a special file";
+}
+
+std::string notRegular(mode_t mode) {
+    if (S_ISDIR(mode)) return "Is a directory";
+    return std::string("Not a regular file but ") + kindOf(mode);
+}
+
+// Only a regular file may be replaced: a device, FIFO or socket in the target's place is left
+// alone. The probe opens without blocking (a FIFO would wait for a reader) and checks again
+// on the open descriptor, in case the name changed in between. A file we could not overwrite in
+// place (read-only, locked) is not replaced behind its owner's back either.
+std::optional<std::string> checkReplaceable(const fs::path& target, bool& exists) {
+    struct stat info {};
+    exists = false;
+    if (lstat(target.c_str(), &info) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        return lastError();
+    }
+    exists = true;
+    if (!S_ISREG(info.st_mode)) return notRegular(info.st_mode);
+    errno = 0;
+    const int fd = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    close(fd);
+    if (!regular) return notRegular(info.st_mode);
+    return std::nullopt;
+}
+
 }  // namespace
 
 OutputBuffer::OutputBuffer(Drain drain) : m_drain(std::move(drain)) {
@@ -55,20 +109,9 @@ bool OutputBuffer::flush() {
 std::optional<std::string> writeFileReplacing(
     const std::string& fileName, const std::function<bool(OutputBuffer& out)>& produce) {
     fs::path target(fileName);
-    std::error_code ec;
-    // Write through a symbolic link instead of replacing the link itself.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
-    const bool existed = fs::exists(target, ec);
-    if (existed) {
-        // A file we could not overwrite in place (read-only, locked by another program) is not
-        // replaced behind its owner's back either.
-        errno = 0;
-        FilePtr probe(std::fopen(target.string().c_str(), "ab"));
-        if (!probe) return lastError();
-    }
+    if (auto failure = followLinks(target)) return failure;
+    bool existed = false;
+    if (auto failure = checkReplaceable(target, existed)) return failure;
 
     fs::path temporary;
     std::string reason;
@@ -76,14 +119,24 @@ std::optional<std::string> writeFileReplacing(
     if (!file) return reason.empty() ? std::string("Cannot create a temporary file") : reason;
 
     std::FILE* raw = file.get();
-    OutputBuffer out([raw, &reason](std::string_view chunk) {
-        errno = 0;
-        if (std::fwrite(chunk.data(), 1, chunk.size(), raw) == chunk.size()) return true;
-        reason = lastError();
-        return false;
-    });
-    const bool produced = produce(out);
-    bool ok = produced && out.flush();
+    bool produced = false;
+    bool ok = false;
+    MemoryReserve reserve;
+    try {
+        OutputBuffer out([raw, &reason](std::string_view chunk) {
+            errno = 0;
+            if (std::fwrite(chunk.data(), 1, chunk.size(), raw) == chunk.size()) return true;
+            reason = lastError();
+            return false;
+        });
+        produced = produce(out);
+        ok = produced && out.flush();
+    } catch (const std::bad_alloc&) {
+        reserve.release();
+        // Out of memory while the data was prepared: the earlier file stays as it was.
+        reason = kOutOfMemory;
+        produced = true;
+    }
     if (ok) {
         errno = 0;
         if (std::fflush(raw) != 0 || std::ferror(raw) != 0) {
@@ -96,6 +149,7 @@ std::optional<std::string> writeFileReplacing(
         reason = lastError();
         ok = false;
     }
+    std::error_code ec;
     if (ok && existed) {
         const fs::file_status status = fs::status(target, ec);
         if (!ec) fs::permissions(temporary, status.permissions(), ec);
@@ -113,28 +167,4 @@ std::optional<std::string> writeFileReplacing(
         return reason;
     }
     return std::nullopt;
-}
-
-std::optional<std::string> readWholeFile(const std::string& fileName, std::string& reason) {
-    errno = 0;
-    FilePtr file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) {
-        reason = lastError();
-        return std::nullopt;
-    }
-    std::string bytes;
-    std::error_code ec;
-    const auto size = fs::file_size(fs::path(fileName), ec);
-    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
-    char buffer[1 << 16];
-    while (true) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
-        bytes.append(buffer, n);
-        if (n < sizeof buffer) break;
-    }
-    if (std::ferror(file.get()) != 0) {
-        reason = "Read error";
-        return std::nullopt;
-    }
-    return bytes;
 }

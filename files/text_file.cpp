@@ -5,7 +5,10 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <vector>
+
+#include "decode/integer_text.h"
 
 namespace {
 
@@ -28,78 +31,114 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-// A quoted token starting at text[0] == '"'. Returns the token and sets `used` to the number of
-// characters consumed. Without a closing quote the token is the rest of the line minus its
-// last character.
-std::string unquote(std::string_view text, std::size_t& used) {
-    std::string token;
+// One token of a line, viewed in place (a load makes no copy of a line or of its tokens). A
+// quoted token views its content between the quotes, doubled quotes still doubled.
+struct Token {
+    std::string_view raw;
+    bool quoted = false;
+    bool present = false;  // false: an empty TAB piece, a field without value
+
+    // The text a text field stores: the content, doubled quotes as one, cut to the field width.
+    std::string text() const {
+        std::string out;
+        for (std::size_t i = 0; i < raw.size() && out.size() < kLogTextWidth; ++i) {
+            out.push_back(raw[i]);
+            if (quoted && raw[i] == '"') ++i;  // the second quote of a pair
+        }
+        return out;
+    }
+};
+
+// A quoted token starting at text[0] == '"': it runs to the next double quote that is not
+// doubled, and `used` is set past that quote. Without a closing quote the token is the rest of
+// the text minus its last character (a doubled quote counts as one).
+Token unquote(std::string_view text, std::size_t& used) {
     std::size_t i = 1;
     while (i < text.size()) {
         if (text[i] == '"') {
             if (i + 1 < text.size() && text[i + 1] == '"') {
-                token.push_back('"');
                 i += 2;
                 continue;
             }
             used = i + 1;
-            return token;
+            return {text.substr(1, i - 1), true, true};
         }
-        token.push_back(text[i]);
         ++i;
     }
     used = text.size();
-    if (!token.empty()) token.pop_back();
-    return token;
+    std::string_view rest = text.substr(std::min<std::size_t>(1, text.size()));
+    // Every quote left in the rest is one of a pair, so a quote at its end closes a pair.
+    if (!rest.empty()) rest.remove_suffix(rest.back() == '"' ? 2 : 1);
+    return {rest, true, true};
 }
 
-using Tokens = std::vector<std::optional<std::string>>;
-
-// Blank-separated tokens: runs of codes 1 to 32 separate; a leading double quote quotes.
-Tokens splitBlanks(std::string_view line) {
-    Tokens tokens;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        if (isSeparator(line[i])) {
-            ++i;
-            continue;
-        }
-        if (line[i] == '"') {
-            std::size_t used = 0;
-            tokens.emplace_back(unquote(line.substr(i), used));
-            i += used;
-            continue;
-        }
-        const std::size_t start = i;
-        while (i < line.size() && !isSeparator(line[i]))
-            ++i;
-        tokens.emplace_back(std::string(line.substr(start, i - start)));
+// The tokens of a line: at most one per field. A line with more fails at the first token
+// beyond them, so that its length costs no memory.
+class LineTokens {
+public:
+    // False when the line holds more tokens than a record has fields.
+    bool split(std::string_view line) {
+        m_count = 0;
+        return line.find('\t') != std::string_view::npos ? splitTabs(line) : splitBlanks(line);
     }
-    return tokens;
-}
+    std::size_t count() const { return m_count; }
+    const Token& operator[](std::size_t i) const { return m_tokens[i]; }
 
-// One token per TAB-separated piece, so that texts holding blanks ("3:15:30 PM") stay whole.
-// A piece empty after trimming is a field without value.
-Tokens splitTabs(std::string_view line) {
-    Tokens tokens;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = line.find('\t', start);
-        const std::string_view piece = trim(line.substr(
-            start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-        if (piece.empty()) {
-            tokens.emplace_back(std::nullopt);
-        } else if (piece.front() == '"') {
-            std::size_t used = 0;
-            tokens.emplace_back(unquote(piece, used));
-        } else {
-            tokens.emplace_back(std::string(piece));
+private:
+    // Blank-separated tokens: runs of codes 1 to 32 separate; a leading double quote quotes, and
+    // characters right after the closing quote start a new token.
+    bool splitBlanks(std::string_view line) {
+        std::size_t i = 0;
+        while (i < line.size()) {
+            if (isSeparator(line[i])) {
+                ++i;
+                continue;
+            }
+            if (m_count == kLogFieldCount) return false;
+            if (line[i] == '"') {
+                std::size_t used = 0;
+                m_tokens[m_count++] = unquote(line.substr(i), used);
+                i += used;
+                continue;
+            }
+            const std::size_t start = i;
+            while (i < line.size() && !isSeparator(line[i]))
+                ++i;
+            m_tokens[m_count++] = {line.substr(start, i - start), false, true};
         }
-        if (tab == std::string_view::npos) break;
-        start = tab + 1;
+        return true;
     }
-    while (!tokens.empty() && !tokens.back())
-        tokens.pop_back();
-    return tokens;
+
+    // One token per TAB-separated piece, so that texts holding blanks ("3:15:30 PM") stay whole.
+    // A piece empty after trimming is a field without value; trailing ones do not count.
+    bool splitTabs(std::string_view line) {
+        std::size_t start = 0;
+        for (std::size_t index = 0;; ++index) {
+            const std::size_t tab = line.find('\t', start);
+            const std::string_view piece = trim(line.substr(
+                start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+            if (!piece.empty()) {
+                if (index >= kLogFieldCount) return false;
+                std::size_t used = 0;
+                m_tokens[index] =
+                    piece.front() == '"' ? unquote(piece, used) : Token{piece, false, true};
+                m_count = index + 1;
+            } else if (index < kLogFieldCount) {
+                m_tokens[index] = Token{};
+            }
+            if (tab == std::string_view::npos) return true;
+            start = tab + 1;
+        }
+    }
+
+    std::array<Token, kLogFieldCount> m_tokens{};
+    std::size_t m_count = 0;
+};
+
+// The integer of a token; a quoted token whose content holds a quote cannot be one.
+std::optional<std::int32_t> tokenInteger(const Token& token, const NumberFormat& numbers) {
+    if (token.quoted && token.raw.find('"') != std::string_view::npos) return std::nullopt;
+    return parseTableInteger(token.raw, numbers);
 }
 
 // The bytes each distinct pooled text contributes to a line: a TAB and the text trimmed, or
@@ -123,10 +162,27 @@ public:
     }
 
 private:
+    // The format has no escapes, so TAB, CR, LF and NUL inside a text become blanks, which is
+    // how the line's reader sees them anyway. A text that begins with a double quote would be
+    // read as a quoted token, so it is written as one.
     void appendField(std::string_view text) {
         m_bytes.push_back('\t');
         text = trim(text);
-        m_bytes.append(text.empty() ? std::string_view("NULL") : text);
+        if (text.empty()) {
+            m_bytes.append("NULL");
+            return;
+        }
+        const bool quoted = text.front() == '"';
+        if (quoted) m_bytes.push_back('"');
+        for (const char c : text) {
+            if (c == '\t' || c == '\r' || c == '\n' || c == '\0') {
+                m_bytes.push_back(' ');
+            } else {
+                m_bytes.push_back(c);
+                if (quoted && c == '"') m_bytes.push_back('"');
+            }
+        }
+        if (quoted) m_bytes.push_back('"');
     }
     std::string m_bytes;
     std::vector<std::uint32_t> m_offset;
@@ -139,8 +195,8 @@ void writeTextTable(const LogTable& table, OutputBuffer& out) {
     out.append("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n");
     const PreparedTexts prepared(table);
     // Lines are built straight into a block that goes out whole. One line is at most an integer,
-    // five texts of up to 20 bytes with their TABs, and CR LF.
-    constexpr std::size_t kMaxLine = 16 + 5 * (1 + kLogTextWidth) + 2;
+    // five texts of up to 20 bytes (quoted: doubled quotes and two more) with their TABs, CR LF.
+    constexpr std::size_t kMaxLine = 16 + 5 * (1 + 2 * kLogTextWidth + 2) + 2;
     std::array<char, 64 * 1024> block;
     char* const begin = block.data();
     char* const flushAt = begin + block.size() - kMaxLine;
@@ -178,39 +234,9 @@ FileResult TableToTextFile(const LogTable& table, const std::string& fileName) {
 }
 
 std::optional<std::int32_t> parseTableInteger(std::string_view text, const NumberFormat& numbers) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) return std::nullopt;
-    const char group = numbers.thousandSeparator;
-    const bool grouped =
-        group != '\0' && (group < '0' || group > '9') && text.find(group) != std::string_view::npos;
-    std::int64_t value = 0;
-    std::size_t digitsInGroup = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (grouped && c == group) {
-            // The first group has 1 to 3 digits, every later one exactly 3.
-            const bool firstOk = i == digitsInGroup && digitsInGroup >= 1 && digitsInGroup <= 3;
-            const bool laterOk = i != digitsInGroup && digitsInGroup == 3;
-            if (!(firstOk || laterOk) || i + 1 == text.size()) return std::nullopt;
-            digitsInGroup = 0;
-            continue;
-        }
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return std::nullopt;
-        ++digitsInGroup;
-    }
-    if (grouped && digitsInGroup != 3) return std::nullopt;
-    if (negative) value = -value;
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
+    return parseInt32(text, IntegerSyntax{.plusSign = true,
+                                          .minusSign = true,
+                                          .groupSeparator = numbers.thousandSeparator});
 }
 
 FileResult loadTextTable(std::string_view bytes, LogTable& table, const NumberFormat& numbers) {
@@ -220,43 +246,47 @@ FileResult loadTextTable(std::string_view bytes, LogTable& table, const NumberFo
     const LogTableUpdate update(table);
     std::size_t lineNumber = 0;
     std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t end = bytes.find_first_of("\r\n", pos);
-        const std::string_view line =
-            bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-        if (end == std::string_view::npos) {
-            pos = bytes.size();
-        } else {
-            pos =
-                end +
-                ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
-        }
-        ++lineNumber;
-        if (lineNumber == 1) continue;  // the header, whatever it holds
-
-        const Tokens tokens =
-            line.find('\t') != std::string_view::npos ? splitTabs(line) : splitBlanks(line);
-        if (tokens.empty()) continue;
-        if (tokens.size() > kLogFieldCount) {
-            return loadFailed(lineNumber, "more than seven fields");
-        }
-        LogRecord record;
-        for (std::size_t i = 0; i < tokens.size(); ++i) {
-            if (!tokens[i]) continue;
-            const LogField field = kLogFields[i];
-            if (isIntegerField(field)) {
-                const auto value = parseTableInteger(*tokens[i], numbers);
-                if (!value) {
-                    return loadFailed(lineNumber, "'" + *tokens[i] +
-                                                      "' is not a valid integer for " +
-                                                      std::string(logFieldName(field)));
-                }
-                record.integer(field) = *value;
+    LineTokens tokens;
+    MemoryReserve reserve;
+    try {
+        while (pos < bytes.size()) {
+            const std::size_t end = bytes.find_first_of("\r\n", pos);
+            const std::string_view line = bytes.substr(
+                pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+            if (end == std::string_view::npos) {
+                pos = bytes.size();
             } else {
-                record.text(field) = tokens[i]->substr(0, kLogTextWidth);
+                const bool crLf =
+                    bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+                pos = end + (crLf ? 2 : 1);
             }
+            ++lineNumber;
+            if (lineNumber == 1) continue;  // the header, whatever it holds
+
+            if (!tokens.split(line)) return loadFailed(lineNumber, "more than seven fields");
+            if (tokens.count() == 0) continue;
+            LogRecord record;
+            for (std::size_t i = 0; i < tokens.count(); ++i) {
+                const Token& token = tokens[i];
+                if (!token.present) continue;
+                const LogField field = kLogFields[i];
+                if (isIntegerField(field)) {
+                    const auto value = tokenInteger(token, numbers);
+                    if (!value) {
+                        return loadFailed(lineNumber, quotedExcerpt(token.raw) +
+                                                          " is not a valid integer for " +
+                                                          std::string(logFieldName(field)));
+                    }
+                    record.integer(field) = *value;
+                } else {
+                    record.text(field) = token.text();
+                }
+            }
+            table.append(record);
         }
-        table.append(record);
+    } catch (const std::bad_alloc&) {
+        reserve.release();
+        return loadFailed(lineNumber, kOutOfMemory);
     }
     FileResult result;
     result.ok = true;

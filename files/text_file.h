@@ -12,7 +12,9 @@
 
 /// Writes the TAB text format: the header line, then one line per record (No, Time, DC/AC,
 /// Value, Unit, Auto; texts trimmed of codes 0 to 32, "NULL" when nothing is left), CR LF after
-/// every line. NVal is not written.
+/// every line. NVal is not written. So that the file loads back as the same records, a TAB, CR,
+/// LF or NUL inside a text is written as a blank, and a text that begins with a double quote is
+/// written quoted (inner quotes doubled).
 void writeTextTable(const LogTable& table, OutputBuffer& out);
 
 /// Saves the table as TAB text. Success: "Save table to specified file: <name> Scuss!"

@@ -4,10 +4,14 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <new>
 #include <optional>
 #include <vector>
 
+#include "decode/integer_text.h"
 #include "files/code_page.h"
+#include "files/file_result.h"
+#include "files/safe_file.h"
 
 namespace {
 
@@ -96,13 +100,25 @@ struct Tag {
     enum Kind { Open, Close, Empty } kind = Open;
     std::string_view name;
     std::vector<Attribute> attributes;
+    std::size_t offset = 0;  // of its '<' in the scanned text
 };
+
+// Bounds on what one packet may declare, so that no file makes the reader's own bookkeeping
+// grow with it (the packet this system writes has 7 fields, 8 attributes a row, depth 3).
+constexpr std::size_t kMaxAttributes = 256;
+constexpr std::size_t kMaxFields = 256;
+constexpr std::size_t kMaxDepth = 64;
+// Decoded names and integers longer than this cannot be one of the fields or a 32-bit number.
+constexpr std::size_t kMaxNameBytes = 64;
 
 // Splits the packet into tags. Text between tags, comments, processing instructions and
 // declarations are skipped. Attribute names run to '=' or a blank, so "DC/AC" is one name.
 class TagScanner {
 public:
     explicit TagScanner(std::string_view text) : m_text(text) {}
+
+    /// Where scanning stands: after a failed next(), the place of the fault.
+    std::size_t position() const { return m_pos; }
 
     // False at the end of the text; `error` is set when the text is malformed.
     bool next(Tag& tag, std::string& error) {
@@ -141,6 +157,7 @@ public:
 private:
     bool skipPast(std::string_view marker, std::string& error) {
         const std::size_t end = m_text.find(marker, m_pos);
+        // The fault of unterminated markup is where the markup begins (m_pos stays there).
         if (end == std::string_view::npos) {
             error = "unterminated markup";
             return false;
@@ -197,12 +214,18 @@ private:
                 return false;
             }
             attribute.rawValue = m_text.substr(m_pos, end - m_pos);
+            if (attributes.size() == kMaxAttributes) {
+                m_pos = static_cast<std::size_t>(attribute.name.data() - m_text.data());
+                error = "more than " + std::to_string(kMaxAttributes) + " attributes in a tag";
+                return false;
+            }
             m_pos = end + 1;
             attributes.push_back(attribute);
         }
     }
 
     bool readTag(Tag& tag, std::string& error) {
+        tag.offset = m_pos;
         ++m_pos;  // '<'
         tag.attributes.clear();
         tag.kind = Tag::Open;
@@ -212,16 +235,19 @@ private:
         }
         tag.name = readName();
         if (tag.name.empty()) {
+            m_pos = tag.offset;
             error = "tag without a name";
             return false;
         }
         if (!readAttributes(tag.attributes, error)) return false;
         if (m_text[m_pos] == '?') {
+            m_pos = tag.offset;
             error = "misplaced '?'";
             return false;
         }
         if (m_text[m_pos] == '/') {
             if (tag.kind == Tag::Close) {
+                m_pos = tag.offset;
                 error = "malformed end tag";
                 return false;
             }
@@ -237,21 +263,29 @@ private:
 };
 
 // Decodes entities and character references; in UTF-8 packets the text is also turned into
-// code page 1252. Unknown entities stay as written.
-std::string decodeValue(std::string_view raw, bool utf8) {
+// code page 1252. Unknown entities stay as written. At most `limit` bytes are decoded, so a
+// huge value costs no memory when only its start is kept; `cut` tells that there was more.
+std::string decodeValue(std::string_view raw, bool utf8, std::size_t limit, bool& cut) {
+    constexpr std::size_t kAll = std::string::npos;
     std::string out;
-    out.reserve(raw.size());
+    out.reserve(std::min(raw.size(), limit));
     std::size_t i = 0;
     std::size_t plainStart = 0;
+    // Decodes enough of raw[plainStart, end) to pass the limit by one byte, if it can.
     const auto flushPlain = [&](std::size_t end) {
-        const std::string_view plain = raw.substr(plainStart, end - plainStart);
+        std::string_view plain = raw.substr(plainStart, end - plainStart);
+        if (limit != kAll) {
+            const std::size_t room = limit - out.size() + 1;
+            // A code page byte takes at most four bytes of UTF-8.
+            plain = plain.substr(0, utf8 ? room * 4 : room);
+        }
         if (utf8) {
             out += utf8ToCp1252(plain);
         } else {
             out.append(plain);
         }
     };
-    while (i < raw.size()) {
+    while (i < raw.size() && out.size() <= limit) {
         if (raw[i] != '&') {
             ++i;
             continue;
@@ -288,32 +322,36 @@ std::string decodeValue(std::string_view raw, bool utf8) {
             continue;
         }
         flushPlain(i);
+        if (out.size() > limit) break;
         out.push_back(*decoded);
         i = semicolon + 1;
         plainStart = i;
     }
-    flushPlain(raw.size());
+    if (out.size() <= limit) flushPlain(raw.size());
+    cut = out.size() > limit;
+    if (cut) out.resize(limit);
     return out;
 }
 
-std::optional<std::int32_t> parseInt32(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    std::int32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
+// A whole value decoded (the change list, whose size is that of the list it holds).
+std::string decodeValue(std::string_view raw, bool utf8) {
+    bool cut = false;
+    return decodeValue(raw, utf8, std::string::npos, cut);
 }
 
-template <typename Unsigned>
-std::optional<Unsigned> parseUnsigned(std::string_view text) {
-    Unsigned value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
+constexpr IntegerSyntax kSigned{.plusSign = true, .minusSign = true};
+constexpr IntegerSyntax kUnsigned{.plusSign = false, .minusSign = false};
+
+std::optional<std::uint32_t> parseUnsigned32(std::string_view text) {
+    const auto value = parseInteger(text, 0, std::numeric_limits<std::uint32_t>::max(), kUnsigned);
+    if (!value) return std::nullopt;
+    return static_cast<std::uint32_t>(*value);
 }
 
 std::optional<std::vector<ChangeTriple>> parseChangeLog(std::string_view text) {
-    std::vector<std::uint32_t> numbers;
+    std::vector<ChangeTriple> list;
+    ChangeTriple triple{};
+    std::size_t filled = 0;
     std::size_t i = 0;
     while (i < text.size()) {
         if (isBlank(text[i])) {
@@ -323,16 +361,15 @@ std::optional<std::vector<ChangeTriple>> parseChangeLog(std::string_view text) {
         const std::size_t start = i;
         while (i < text.size() && !isBlank(text[i]))
             ++i;
-        const auto number = parseUnsigned<std::uint32_t>(text.substr(start, i - start));
+        const auto number = parseUnsigned32(text.substr(start, i - start));
         if (!number) return std::nullopt;
-        numbers.push_back(*number);
+        triple[filled++] = *number;
+        if (filled == triple.size()) {
+            list.push_back(triple);
+            filled = 0;
+        }
     }
-    if (numbers.size() % 3 != 0) return std::nullopt;
-    std::vector<ChangeTriple> list;
-    list.reserve(numbers.size() / 3);
-    for (std::size_t k = 0; k < numbers.size(); k += 3) {
-        list.push_back({numbers[k], numbers[k + 1], numbers[k + 2]});
-    }
+    if (filled != 0) return std::nullopt;
     return list;
 }
 
@@ -344,9 +381,9 @@ struct PacketField {
 class PacketReader {
 public:
     PacketReader(std::string_view text, bool utf8, LogTable& table)
-        : m_scanner(text), m_utf8(utf8), m_table(table) {}
+        : m_text(text), m_scanner(text), m_utf8(utf8), m_table(table) {}
 
-    // Reads the packet into the (empty) table; an error text on failure.
+    // Reads the packet into the (empty) table; an error text on failure, with faultAt() set.
     std::optional<std::string> read() {
         Tag tag;
         std::string error;
@@ -354,6 +391,7 @@ public:
         bool sawRoot = false;
         bool rootClosed = false;
         while (m_scanner.next(tag, error)) {
+            m_faultAt = tag.offset;
             if (rootClosed) return "content after the end of the packet";
             if (!sawRoot) {
                 if (!equalsIgnoringCase(tag.name, "DATAPACKET") || tag.kind == Tag::Close) {
@@ -373,11 +411,13 @@ public:
             }
             if (auto elementError = element(open, tag)) return elementError;
             if (tag.kind == Tag::Open) {
+                if (open.size() == kMaxDepth) return "elements nested too deeply";
                 open.push_back(tag.name);
             } else if (open.empty()) {
                 rootClosed = true;
             }
         }
+        m_faultAt = error.empty() ? m_text.size() : m_scanner.position();
         if (!error.empty()) return error;
         if (!sawRoot) return "not a data packet";
         if (!rootClosed) return "the packet ends early";
@@ -386,9 +426,22 @@ public:
         return std::nullopt;
     }
 
+    /// Offset of the fault in the text after a failed read(): the tag or attribute at fault, or
+    /// the end of the text when the packet ends early.
+    std::size_t faultAt() const { return m_faultAt; }
+
 private:
     bool inside(const std::vector<std::string_view>& open, std::string_view name) const {
         return !open.empty() && equalsIgnoringCase(open.back(), name);
+    }
+
+    std::size_t offsetOf(const Attribute& a) const {
+        return static_cast<std::size_t>(a.name.data() - m_text.data());
+    }
+
+    std::string decodeName(const Attribute& a) const {
+        bool cut = false;
+        return decodeValue(a.rawValue, m_utf8, kMaxNameBytes, cut);
     }
 
     std::optional<std::string> element(const std::vector<std::string_view>& open, const Tag& tag) {
@@ -401,17 +454,20 @@ private:
 
     std::optional<std::string> field(const Tag& tag) {
         if (m_bound) return "a field after the field list";
+        if (m_fields.size() == kMaxFields) {
+            return "more than " + std::to_string(kMaxFields) + " fields";
+        }
         std::string name;
         std::string type;
         for (const Attribute& a : tag.attributes) {
-            if (equalsIgnoringCase(a.name, "attrname")) name = decodeValue(a.rawValue, m_utf8);
-            if (equalsIgnoringCase(a.name, "fieldtype")) type = decodeValue(a.rawValue, m_utf8);
+            if (equalsIgnoringCase(a.name, "attrname")) name = decodeName(a);
+            if (equalsIgnoringCase(a.name, "fieldtype")) type = decodeName(a);
         }
         PacketField packetField{name, findLogField(name)};
         if (packetField.bound) {
             const bool wantInteger = isIntegerField(*packetField.bound);
             if (!equalsIgnoringCase(type, wantInteger ? "i4" : "string")) {
-                return "field " + name + " has the type '" + type + "'";
+                return "field " + name + " has the type " + quotedExcerpt(type);
             }
             for (const PacketField& earlier : m_fields) {
                 if (earlier.bound == packetField.bound) return "field " + name + " twice";
@@ -437,7 +493,10 @@ private:
         for (const Attribute& a : tag.attributes) {
             if (!equalsIgnoringCase(a.name, "CHANGE_LOG")) continue;
             auto list = parseChangeLog(decodeValue(a.rawValue, m_utf8));
-            if (!list) return "malformed change list";
+            if (!list) {
+                m_faultAt = offsetOf(a);
+                return "malformed change list";
+            }
             m_changes = std::move(*list);
         }
         return std::nullopt;
@@ -449,9 +508,12 @@ private:
         record.RowState = 0;
         for (const Attribute& a : tag.attributes) {
             if (equalsIgnoringCase(a.name, "RowState")) {
-                const auto state = parseUnsigned<std::uint8_t>(a.rawValue);
-                if (!state) return "malformed RowState";
-                record.RowState = *state;
+                const auto state = parseInteger(a.rawValue, 0, 255, kUnsigned);
+                if (!state) {
+                    m_faultAt = offsetOf(a);
+                    return "malformed RowState " + quotedExcerpt(a.rawValue);
+                }
+                record.RowState = static_cast<std::uint8_t>(*state);
                 continue;
             }
             const PacketField* target = nullptr;
@@ -459,27 +521,47 @@ private:
                 if (equalsIgnoringCase(f.name, a.name)) target = &f;
             }
             if (target == nullptr || !target->bound) continue;
-            std::string value = decodeValue(a.rawValue, m_utf8);
+            bool cut = false;
             if (isIntegerField(*target->bound)) {
-                const auto number = parseInt32(value);
-                if (!number) return "'" + value + "' is not an integer";
+                const std::string value = decodeValue(a.rawValue, m_utf8, kMaxNameBytes, cut);
+                const auto number = cut ? std::nullopt : parseInt32(value, kSigned);
+                if (!number) {
+                    m_faultAt = offsetOf(a);
+                    return quotedExcerpt(a.rawValue) + " is not an integer";
+                }
                 record.integer(*target->bound) = *number;
             } else {
-                if (value.size() > kLogTextWidth) value.resize(kLogTextWidth);
-                record.text(*target->bound) = std::move(value);
+                record.text(*target->bound) = decodeValue(a.rawValue, m_utf8, kLogTextWidth, cut);
             }
         }
         m_table.append(record);
         return std::nullopt;
     }
 
+    std::string_view m_text;
     TagScanner m_scanner;
     bool m_utf8;
     LogTable& m_table;
     std::vector<PacketField> m_fields;
     bool m_bound = false;
     std::vector<ChangeTriple> m_changes;
+    std::size_t m_faultAt = 0;
 };
+
+// Line and column (both from 1, the column in bytes) of an offset. CR LF, a lone CR and a lone
+// LF each end a line.
+std::pair<std::size_t, std::size_t> placeOf(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < offset; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    return {line, offset - lineStart + 1};
+}
 
 }  // namespace
 
@@ -550,6 +632,12 @@ FileResult saveXmlPacket(const LogTable& table, const std::string& fileName) {
 FileResult loadXmlPacket(std::string_view bytes, LogTable& table) {
     table.clear();
     const LogTableUpdate update(table);
+    const std::string_view file = bytes;
+    const auto failed = [&](std::size_t offset, std::string reason) {
+        table.clear();
+        const auto [line, column] = placeOf(file, offset);
+        return loadFailed(line, std::move(reason), column);
+    };
 
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     bool utf8 = false;
@@ -560,8 +648,9 @@ FileResult loadXmlPacket(std::string_view bytes, LogTable& table) {
     std::size_t first = 0;
     while (first < bytes.size() && isBlank(bytes[first]))
         ++first;
+    const std::size_t skipped = file.size() - bytes.size() + first;
     if (first >= bytes.size() || bytes[first] != '<') {
-        return loadFailed(0, "the file does not begin with '<'");
+        return failed(skipped, "the file does not begin with '<'");
     }
     if (!utf8 && bytes.substr(first, 5) == "<?xml") {
         const std::size_t end = bytes.find("?>", first);
@@ -576,9 +665,12 @@ FileResult loadXmlPacket(std::string_view bytes, LogTable& table) {
         }
     }
     PacketReader reader(bytes.substr(first), utf8, table);
-    if (const auto error = reader.read()) {
-        table.clear();
-        return loadFailed(0, *error);
+    MemoryReserve reserve;
+    try {
+        if (const auto error = reader.read()) return failed(skipped + reader.faultAt(), *error);
+    } catch (const std::bad_alloc&) {
+        reserve.release();
+        return failed(skipped + reader.faultAt(), kOutOfMemory);
     }
     FileResult result;
     result.ok = true;

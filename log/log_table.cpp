@@ -124,8 +124,8 @@ void LogTable::append(const LogRecord& record) {
         }
     }
     if (record.NVal && !m_nvalStored) {
+        m_nval.resize(m_rowCount, 0);  // may throw: the column counts as stored only after it
         m_nvalStored = true;
-        m_nval.resize(m_rowCount, 0);
     }
     if (m_nvalStored) m_nval.push_back(record.NVal.value_or(0));
     if (!record.NVal) row.nulls |= nullBit(LogField::NVal);

@@ -1,10 +1,11 @@
 #include "log/reading_log.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include "decode/integer_text.h"
 
 namespace {
 
@@ -21,12 +22,7 @@ int truncateToInt(double value) {
 
 // A 32-bit decimal integer with an optional sign, nothing around it.
 std::optional<std::int32_t> parseDecimal(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    std::int32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
+    return parseInt32(text, IntegerSyntax{.plusSign = true, .minusSign = true});
 }
 
 }  // namespace

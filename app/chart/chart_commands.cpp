@@ -7,11 +7,11 @@
 #include <QToolButton>
 #include <QWidget>
 
-#include <limits>
 #include <utility>
 
 #include "app/chart/chart_tool_bar.h"
 #include "app/chart/chart_view.h"
+#include "decode/integer_text.h"
 #include "log/chart_pager.h"
 #include "ui/dialogs.h"
 #include "ui/timers.h"
@@ -109,23 +109,13 @@ void ChartCommands::MaxrecordChange() {
 }
 
 std::optional<std::int32_t> ChartCommands::parseInteger(const QString& text) {
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
-        negative = text[i] == u'-';
-        ++i;
+    // Only ASCII can be a digit or a sign; anything else fails the conversion anyway.
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7F) return std::nullopt;
     }
-    if (i == text.size()) return std::nullopt;
-    const std::int64_t limit = negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
-                                        : std::numeric_limits<std::int32_t>::max();
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + (c - u'0');
-        if (value > limit) return std::nullopt;
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
+    const QByteArray ascii = text.toLatin1();
+    return parseInt32(std::string_view(ascii.constData(), static_cast<std::size_t>(ascii.size())),
+                      IntegerSyntax{.plusSign = true, .minusSign = true});
 }
 
 void ChartCommands::Timer2Timer() {

@@ -189,6 +189,49 @@ INSTANTIATE_TEST_SUITE_P(
                       MalformedCase{"LongerThanAnyReport", std::string(300000, '0')}),
     [](const ::testing::TestParamInfo<MalformedCase>& param) { return param.param.name; });
 
+TEST(HidLineEnds, CrLfAndCrAloneEndAReportLineAsLfDoes) {
+    constexpr std::size_t kPackets = 6;
+    for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
+        MeterSimulator simulator(11);
+        std::string input;
+        for (std::size_t i = 0; i < kPackets; ++i) {
+            for (const std::string& line : splitLines(simulator.hidReportLines(simulator.next())))
+                input += line + lineEnd;
+        }
+        const ProcessResult r = runShell(shellQuote(kCliPath) + " decode --hid", input);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(splitLines(r.out).size(), kPackets) << "line end " << int(lineEnd.back());
+    }
+}
+
+TEST(WriteErrors, AreReportedOnceAndEndTheCommand) {
+    const std::string cli = shellQuote(kCliPath);
+    const std::string full = "vxm90-cli decode: write error: No space left on device\n";
+    const ProcessResult finite =
+        runShell(cli + " sim --rate 0 --count 50 | " + cli + " decode > /dev/full");
+    EXPECT_EQ(finite.status, 1);
+    EXPECT_EQ(finite.err, full);
+    // A live feed never ends by itself: decode must stop at the failed write, and the simulator
+    // then ends because its reader is gone (timeout would give 124).
+    const ProcessResult live = runShell("timeout 20 " + cli + " sim --rate 20 | timeout 20 " + cli +
+                                        " decode > /dev/full");
+    EXPECT_EQ(live.status, 1);
+    EXPECT_EQ(live.err, full);
+
+    TempFolder folder;
+    const std::string in = folder.file("in.txt");
+    writeFile(in, "header\r\n1\tt\r\n");
+    const ProcessResult convert = runShell(cli + " convert " + shellQuote(in) + " " +
+                                           shellQuote(folder.file("out.xml")) + " > /dev/full");
+    EXPECT_EQ(convert.status, 1);
+    EXPECT_EQ(convert.err, "vxm90-cli convert: write error: No space left on device\n");
+    EXPECT_TRUE(fileExists(folder.file("out.xml")));
+    const ProcessResult help = runShell(cli + " log --help > /dev/full");
+    EXPECT_EQ(help.status, 1);
+    EXPECT_EQ(help.err, "vxm90-cli log: write error: No space left on device\n");
+}
+
 TEST(SimUsage, RefusesOptionsItCannotHonour) {
     for (const std::string options :
          {"--rate -1", "--rate 1e-300", "--rate nan", "--count x", "--count -1", "--seed -3",

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -135,6 +138,29 @@ TEST(LogCommandErrors, RefusesBadOptionsAndReportsAFailedSave) {
               std::string::npos)
         << r.err;
     EXPECT_TRUE(std::filesystem::is_directory(folder.file("taken.txt")));
+}
+
+TEST(ConvertTarget, RefusesSpecialFilesWithoutBlockingAndLeavesThem) {
+    TempFolder folder;
+    const std::string in = folder.file("in.txt");
+    writeFile(in, "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n1\t10:00:00\tDC\t1.0\tV\tpass\r\n");
+    const std::string fifo = folder.file("pipe.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    std::vector<std::string> targets = {fifo};
+    const std::string node = folder.file("device.xml");
+    if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) targets.push_back(node);
+    for (const std::string& target : targets) {
+        // A save that waited on the FIFO would be ended by timeout (status 124).
+        const ProcessResult r = runShell("timeout 20 " + shellQuote(kCliPath) + " convert " +
+                                         shellQuote(in) + " " + shellQuote(target));
+        EXPECT_EQ(r.status, 1) << target << ": " << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("Not a regular file"), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    if (targets.size() > 1) {
+        EXPECT_TRUE(std::filesystem::is_character_file(node));
+    }
 }
 
 struct BadInputCase {

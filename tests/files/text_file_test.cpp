@@ -29,6 +29,26 @@ TEST(TextFile, WritesHeaderTrimmedTextsAndNullMarkers) {
               "\tx\tAC\t0.L\t#\tFail\r\n");
 }
 
+TEST(TextFile, TextsThatWouldBreakTheLinesLoadBackAsTheSameRecords) {
+    // Texts of an XML load may hold any byte. TAB, CR, LF and NUL would split or cut the line,
+    // so each becomes a blank; a text that begins with a double quote is written quoted.
+    LogTable table;
+    table.append(makeRecord(1, "a\tb", "c\r\nd", std::string("e\0f", 3), "\"q\"", "\"", 7));
+    table.append(makeRecord(2, "x", "\"a\"\"b", "y\"z", "\r", std::string(1, '\0')));
+    const std::string text = textOf(table);
+    EXPECT_EQ(text,
+              "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n"
+              "1\ta b\tc  d\te f\t\"\"\"q\"\"\"\t\"\"\"\"\r\n"
+              "2\tx\t\"\"\"a\"\"\"\"b\"\ty\"z\tNULL\tNULL\r\n");
+    LogTable loaded;
+    const FileResult result = loadTextTable(text, loaded, NumberFormat{});
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(recordsOf(loaded),
+              (std::vector<LogRecord>{makeRecord(1, "a b", "c  d", "e f", "\"q\"", "\""),
+                                      makeRecord(2, "x", "\"a\"\"b", "y\"z", "NULL", "NULL")}));
+    EXPECT_EQ(textOf(loaded), text);
+}
+
 struct LoadCase {
     const char* name;
     std::string bytes;
@@ -160,6 +180,16 @@ const LoadCase kLoadCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(FileToTable, TextLoad, testing::ValuesIn(kLoadCases),
                          [](const testing::TestParamInfo<LoadCase>& p) { return p.param.name; });
+
+TEST(TextFile, DiagnosticsQuoteOnlyTheStartOfAHugeToken) {
+    LogTable table;
+    const std::string huge = "x" + std::string(1 << 20, '\x1b') + "y";
+    const FileResult result = loadTextTable(kHeader + huge + "\tt\r\n", table, NumberFormat{});
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.line, 2u);
+    EXPECT_EQ(result.reason,
+              "'x" + std::string(kExcerptLength - 1, '?') + "...' is not a valid integer for No");
+}
 
 TEST(TextFile, IntegerConversion) {
     NumberFormat comma;  // "," groups

@@ -184,6 +184,8 @@ TEST_P(XmlReject, FailsLeavingAnEmptyWorkingTable) {
     EXPECT_EQ(result.kind, FileMessageKind::Error);
     EXPECT_EQ(result.message, "Failed to Load File!");
     EXPECT_FALSE(result.reason.empty());
+    EXPECT_GE(result.line, 1u) << result.reason;
+    EXPECT_GE(result.column, 1u) << result.reason;
     EXPECT_TRUE(table.empty());
     EXPECT_EQ(table.changeCount(), 0u);
     EXPECT_GE(resets, 1u);
@@ -250,6 +252,58 @@ const BadCase kBadCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(XmlPacket, XmlReject, testing::ValuesIn(kBadCases),
                          [](const testing::TestParamInfo<BadCase>& p) { return p.param.name; });
+
+struct PlaceCase {
+    const char* name;
+    std::string bytes;
+    std::size_t line;
+    std::size_t column;
+};
+void PrintTo(const PlaceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class XmlFaultPlace : public testing::TestWithParam<PlaceCase> {};
+
+TEST_P(XmlFaultPlace, GivesTheLineAndColumnOfTheFault) {
+    LogTable table;
+    const FileResult result = loadXmlPacket(GetParam().bytes, table);
+    ASSERT_FALSE(result.ok);
+    EXPECT_EQ(result.line, GetParam().line) << result.reason;
+    EXPECT_EQ(result.column, GetParam().column) << result.reason;
+}
+
+// The packet laid out over lines, as an editor may have left it.
+std::string layout(const std::string& rows) {
+    return "<?xml version=\"1.0\"?>\r\n<DATAPACKET Version=\"2.0\">\n<METADATA>\n" +
+           kMeta.substr(kMeta.find("<FIELDS>")) + "\n<PARAMS/>\n</METADATA>\n<ROWDATA>\n" + rows +
+           "</ROWDATA>\n</DATAPACKET>\n";
+}
+
+const PlaceCase kPlaceCases[] = {
+    {"NotBeginningWithATag", "\n\n  x<DATAPACKET/>", 3, 3},
+    {"OtherRoot", "<?xml version=\"1.0\"?>\n\n <html/>", 3, 2},
+    {"BadIntegerInRow", layout("<ROW No=\"1\"/>\n  <ROW Time=\"t\" No=\"x\"/>\n"), 9, 17},
+    {"UnquotedValueAfterCrLines", layout("\r\r<ROW No=1/>\n"), 10, 9},
+    {"MismatchedEndTag", layout("<ROW No=\"1\">\n\t</ROWS>\n"), 9, 2},
+    {"MissingField", "<DATAPACKET>\n<METADATA><FIELDS>\n</FIELDS>", 3, 1},
+    {"EndsEarly", layout("").substr(0, layout("").size() - 14), 9, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(XmlPacket, XmlFaultPlace, testing::ValuesIn(kPlaceCases),
+                         [](const testing::TestParamInfo<PlaceCase>& p) { return p.param.name; });
+
+TEST(XmlPacket, DiagnosticsQuoteOnlyTheStartOfAHugeValue) {
+    const std::string huge(1 << 20, '7');
+    LogTable table;
+    for (const std::string& bytes :
+         {packet("<PARAMS/>", "<ROW No=\"x" + huge + "\"/>"),
+          packet("<PARAMS/>", "").replace(kMeta.find("\"i4\""), 4, "\"" + huge + "\"")}) {
+        const FileResult result = loadXmlPacket(bytes, table);
+        EXPECT_FALSE(result.ok);
+        EXPECT_LT(result.reason.size(), 120u) << result.reason.substr(0, 200);
+    }
+}
 
 using XmlOnDisk = ScratchFolder;
 
