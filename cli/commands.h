@@ -19,6 +19,8 @@ int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
 int runSim(const std::vector<std::string>& args, int outFd, std::ostream& err);
 int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, std::ostream& err);
 int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+/// The one command built on Qt (library vxm_cli_report): writes the report as a PDF.
+int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 /// --high, --low and --decimal-separator, shared by decode and log. std::nullopt with error set
 /// on a misuse (a separator that is not one character, a limit that is not a number).
