@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QString>
+
+#include <ostream>
 
 #include "ui/fonts.h"
 
@@ -16,4 +19,9 @@ inline QApplication& reportTestApp() {
         return created;
     }();
     return *app;
+}
+
+/// Texts print as text in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
 }
