@@ -7,7 +7,8 @@
 
 std::size_t PrintPlan::pageOfSheet(std::size_t sheet) const {
     const auto n = static_cast<std::size_t>(copies);
-    return firstPage + (collate ? sheet % pagesInRange() : sheet / n);
+    const std::size_t step = collate ? sheet % pagesInRange() : sheet / n;
+    return lastPageFirst ? lastPage - step : firstPage + step;
 }
 
 ReportPrinter::ReportPrinter() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
@@ -48,5 +49,6 @@ PrintPlan ReportPrinter::plan(std::size_t pageCount) const {
     // A printer that cannot make copies itself gets them from us.
     if (!m_printer->supportsMultipleCopies()) plan.copies = std::max(m_printer->copyCount(), 1);
     plan.collate = m_printer->collateCopies();
+    plan.lastPageFirst = m_printer->pageOrder() == QPrinter::LastPageFirst;
     return plan;
 }

@@ -10,9 +10,10 @@
 /// The pages of one print run, numbered from 0, and how many times each is printed by us.
 struct PrintPlan {
     std::size_t firstPage = 0;
-    std::size_t lastPage = 0;  ///< inclusive
-    int copies = 1;            ///< copies we print ourselves (1 when the printer makes them)
-    bool collate = true;       ///< whole sets one after the other, else each page n times
+    std::size_t lastPage = 0;    ///< inclusive
+    int copies = 1;              ///< copies we print ourselves (1 when the printer makes them)
+    bool collate = true;         ///< whole sets one after the other, else each page n times
+    bool lastPageFirst = false;  ///< each set from its last page back to its first
 
     std::size_t pagesInRange() const { return lastPage - firstPage + 1; }
     std::size_t sheetCount() const { return pagesInRange() * static_cast<std::size_t>(copies); }

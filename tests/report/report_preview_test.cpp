@@ -375,20 +375,25 @@ TEST_F(Preview, ClosingTellsItsOwnerAndStopsARunKeepingItsPages) {
     EXPECT_EQ(firstNumbers(*pages), (std::vector<std::string>{"1", "38"}));
 }
 
-TEST(PrintPlan, SheetsOfARangeCollatedOrNot) {
+TEST(PrintPlan, SheetsOfARangeCollatedOrNotAndInEitherOrder) {
     PrintPlan plan;
     plan.firstPage = 4;
     plan.lastPage = 6;
     plan.copies = 2;
     ASSERT_EQ(plan.sheetCount(), 6u);
-    std::vector<std::size_t> collated, grouped;
-    for (std::size_t s = 0; s < plan.sheetCount(); ++s)
-        collated.push_back(plan.pageOfSheet(s));
+    const auto sheets = [&plan] {
+        std::vector<std::size_t> pages;
+        for (std::size_t s = 0; s < plan.sheetCount(); ++s)
+            pages.push_back(plan.pageOfSheet(s));
+        return pages;
+    };
+    EXPECT_EQ(sheets(), (std::vector<std::size_t>{4, 5, 6, 4, 5, 6}));
+    plan.lastPageFirst = true;
+    EXPECT_EQ(sheets(), (std::vector<std::size_t>{6, 5, 4, 6, 5, 4}));
     plan.collate = false;
-    for (std::size_t s = 0; s < plan.sheetCount(); ++s)
-        grouped.push_back(plan.pageOfSheet(s));
-    EXPECT_EQ(collated, (std::vector<std::size_t>{4, 5, 6, 4, 5, 6}));
-    EXPECT_EQ(grouped, (std::vector<std::size_t>{4, 4, 5, 5, 6, 6}));
+    EXPECT_EQ(sheets(), (std::vector<std::size_t>{6, 6, 5, 5, 4, 4}));
+    plan.lastPageFirst = false;
+    EXPECT_EQ(sheets(), (std::vector<std::size_t>{4, 4, 5, 5, 6, 6}));
 }
 
 TEST(ReportPrinterPlan, AChosenRangeStaysWithinTheReport) {
@@ -409,6 +414,9 @@ TEST(ReportPrinterPlan, AChosenRangeStaysWithinTheReport) {
     const PrintPlan beyond = printer.plan(2);
     EXPECT_EQ(beyond.firstPage, 1u);
     EXPECT_EQ(beyond.lastPage, 1u);
+    EXPECT_FALSE(beyond.lastPageFirst);
+    p.setPageOrder(QPrinter::LastPageFirst);  // the dialog's "Reverse"
+    EXPECT_TRUE(printer.plan(2).lastPageFirst);
 }
 
 }  // namespace
