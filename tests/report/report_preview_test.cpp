@@ -61,10 +61,13 @@ int darkPixels(const QImage& image) {
     return dark;
 }
 
-class Preview : public ::testing::Test {
-protected:
-    Preview() { reportTestApp(); }
+// Made before the fixture's printer, which needs the application.
+struct WithApplication {
+    WithApplication() { reportTestApp(); }
+};
 
+class Preview : public ::testing::Test, private WithApplication {
+protected:
     std::unique_ptr<ReportPreview> open() {
         auto preview = std::make_unique<ReportPreview>(
             ReportRows(table), printer, dialogs, timers,
