@@ -59,6 +59,7 @@ TEST_F(PrintCommand, OpensOnePreviewAtATimeBesideAWindowThatGoesOnLogging) {
     EXPECT_TRUE(preview->isWindow());
     EXPECT_EQ(preview->windowTitle(), QStringLiteral("Print Preview"));
     EXPECT_FALSE(preview->isModal());
+    EXPECT_FALSE(preview->testAttribute(Qt::WA_QuitOnClose)) << "the program ends with its window";
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the main window is not blocked";
     EXPECT_EQ(preview->pageCount(), 1u);
 
