@@ -7,6 +7,7 @@
 #include "link/serial/port_naming.h"
 #include "link/serial/serial_platform.h"
 #include "log/clock.h"
+#include "report/qt_report_dialogs.h"
 #include "ui/application.h"
 #include "ui/fonts.h"
 #include "ui/qt_dialogs.h"
@@ -21,6 +22,7 @@ int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenS
     QApplication::setWindowIcon(window_icons::application());
 
     QtDialogs dialogs;
+    QtReportDialogs reportDialogs;
     app.setErrorReporter([&dialogs](const QString& message) {
         dialogs.applicationError(punctuateErrorText(message));
     });
@@ -30,8 +32,9 @@ int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenS
     // The one place that reads the environment: the devices bound to COM 1 to COM 4.
     ComPortDeviceResolver comPorts = systemComPortResolver(
         [](const QString& name) { return qEnvironmentVariable(name.toLatin1().constData()); });
-    TFCOMM window(WindowEnvironment{dialogs, locale, clock, timers, makeQtSerialPlatform(),
-                                    std::move(comPorts), &is64BitOperatingSystem});
+    TFCOMM window(WindowEnvironment{dialogs, reportDialogs, locale, clock, timers,
+                                    makeQtSerialPlatform(), std::move(comPorts),
+                                    &is64BitOperatingSystem});
     window.centreOnScreen();
     window.show();
     if (whenShown) whenShown(window);

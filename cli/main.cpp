@@ -20,6 +20,7 @@ Commands:
   sim       the simulated meter: emit packets (raw, as cable reports, or on a pty)
   log       log decoded readings with the program's rules and save them to a file
   convert   load a data file and save it in the format another name chooses
+  report    load a data file and write its printed report as a PDF
 
 'vxm90-cli COMMAND --help' describes each command.
 )";
@@ -45,6 +46,8 @@ int main(int argc, char** argv) {
             status = runLog(args, STDIN_FILENO, std::cout, std::cerr);
         } else if (command == "convert") {
             status = runConvert(args, std::cout, std::cerr);
+        } else if (command == "report") {
+            status = runReport(args, std::cout, std::cerr);
         } else {
             std::cerr << "vxm90-cli: unknown command '" << command << "'\n" << kHelp;
             return kExitUsage;

@@ -152,6 +152,7 @@ void LogTable::clear() {
     m_givenChanges.clear();
     m_derivedFrom = 0;
     m_unreportedFrom = 0;
+    ++m_generation;
     if (m_observer.reset) m_observer.reset();
 }
 

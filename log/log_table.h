@@ -79,6 +79,10 @@ public:
 
     std::size_t rowCount() const { return m_rowCount; }
     bool empty() const { return m_rowCount == 0; }
+    /// Moves on at every clear(). Rows are only ever appended, so while it stays the same the
+    /// rows a reader saw earlier still hold what it saw; a reader that keeps row numbers across
+    /// events (a print preview) compares it before reading them again.
+    std::uint64_t generation() const { return m_generation; }
 
     /// Appends a record at the end; texts are cut to kLogTextWidth bytes; the row keeps
     /// `record.RowState`. Adds the change triple (new position, 0, 4).
@@ -164,6 +168,7 @@ private:
     std::vector<ChangeTriple> m_givenChanges;
     std::size_t m_derivedFrom = 0;  // rows from here on contribute (position, 0, 4)
     LogTableObserver m_observer;
+    std::uint64_t m_generation = 0;
     int m_updateDepth = 0;
     std::size_t m_unreportedFrom = 0;
 };

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
   libudev-dev libjpeg62-turbo-dev
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick poppler-utils xdotool
   fonts-liberation fonts-crosextra-carlito fonts-dejavu-core
 )
 

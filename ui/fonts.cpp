@@ -9,6 +9,10 @@ void installFontSubstitutions() {
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Calibri"),
                                {QStringLiteral("Carlito"), QStringLiteral("DejaVu Sans")});
+    // The meter's LCD font is not ours to ship; where it is not installed the report prints
+    // its texts in the window's face, with the unit symbols spelled out (ui/unit_symbols.h).
+    QFont::insertSubstitutions(QStringLiteral("QMEX-A2"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 }
 
 QFont designFont(const char* family, int pixelSize, bool bold) {

@@ -3,8 +3,9 @@
 #include <QFont>
 
 /// Maps the design's font families to free, metric-compatible ones that setup installs:
-/// "Arial" and "MS Sans Serif" to Liberation Sans, "Calibri" to Carlito. Call once, before
-/// the first window is built.
+/// "Arial" and "MS Sans Serif" to Liberation Sans, "Calibri" to Carlito, and the LCD font
+/// "QMEX-A2", where it is not installed, to Liberation Sans. Call once, before the first
+/// window is built or the first report page drawn.
 void installFontSubstitutions();
 
 /// A font of the design: family, character height in pixels (layout is in pixels, not

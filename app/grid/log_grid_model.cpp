@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "ui/ansi_text.h"
+#include "ui/unit_symbols.h"
 
 namespace {
 
@@ -108,25 +109,4 @@ LogField LogGridModel::columnField(int column) {
 
 int LogGridModel::columnWidth(int column) {
     return kColumns.at(static_cast<std::size_t>(column)).width;
-}
-
-QString LogGridModel::unitSymbolText(std::string_view unit) {
-    QString shown;
-    shown.reserve(static_cast<qsizetype>(unit.size()) + 1);
-    for (const char c : unit) {
-        switch (c) {
-            case '*':
-                shown += QChar(0x03A9);  // Ω
-                break;
-            case '#':
-                shown += QStringLiteral("\u00B0C");
-                break;
-            case '?':
-                shown += QStringLiteral("\u00B0F");
-                break;
-            default:
-                shown += ansiToQString(std::string_view(&c, 1));
-        }
-    }
-    return shown;
 }

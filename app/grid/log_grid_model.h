@@ -2,8 +2,6 @@
 
 #include <QAbstractTableModel>
 
-#include <string_view>
-
 #include "log/log_table.h"
 
 /// The grid `DBGrid1`'s view of the log table: six columns (No., Time, Function, Value, Unit,
@@ -25,10 +23,6 @@ public:
     static LogField columnField(int column);
     /// Width of a column in pixels.
     static int columnWidth(int column);
-
-    /// A stored unit text as the grid shows it: the LCD font's symbol characters become the
-    /// symbols they stand for ("*" Ω, "#" °C, "?" °F), so "k*" shows as "kΩ".
-    static QString unitSymbolText(std::string_view unit);
 
 private:
     LogTable& m_table;

@@ -31,6 +31,8 @@
 #include "link/serial/serial_port_driver.h"
 #include "log/chart_pager.h"
 #include "log/log_table.h"
+#include "report/report_preview.h"
+#include "report/report_printer.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
@@ -230,7 +232,7 @@ void TFCOMM::wireCommands() {
     connect(m_Panel2->RecordNew(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
     connect(m_Panel2->OpenDataFiles(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);
     connect(m_Panel2->saveas(), &QToolButton::clicked, this, &TFCOMM::saveasClick);
-    // BtPrint: the printed report is not part of this program yet; the button has no command.
+    connect(m_Panel2->BtPrint(), &QToolButton::clicked, this, &TFCOMM::BtPrintClick);
 
     m_ConTimer = m_env.timers.create([this] { ConTimerTimer(); });
     m_Timer3 = m_env.timers.create([this] { Timer3Timer(); });

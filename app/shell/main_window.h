@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
@@ -45,6 +46,9 @@ class LogGridView;
 class LogPanel;
 class LogTable;
 class MeterDecoder;
+class ReportDialogs;
+class ReportPreview;
+class ReportPrinter;
 class TChartControl;
 
 /// What the window takes from outside: dialogs, locale, clock, timers, the serial port and
@@ -52,6 +56,8 @@ class TChartControl;
 /// falls back to real hardware. The references must outlive the window.
 struct WindowEnvironment {
     Dialogs& dialogs;
+    /// The print dialog and the printing progress of the report's preview.
+    ReportDialogs& reportDialogs;
     const LocaleInfo& locale;
     const Clock& clock;
     Timers& timers;
@@ -77,6 +83,8 @@ struct TFCOMMParts {
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<Timer> m_ConTimer;
     std::unique_ptr<Timer> m_Timer3;
+    /// The report's printer and print-dialog choices, kept for the run once made.
+    std::unique_ptr<ReportPrinter> m_reportPrinter;
 };
 
 /// The main window `FCOMM`: owns the meter session (model profile, decoder, log, pager), the
@@ -100,6 +108,8 @@ public:
     void RecordNewClick();
     void saveasClick();
     void SpeedButton2Click();
+    /// Print: opens the report's preview of the records logged so far, unless one is open.
+    void BtPrintClick();
     void ConTimerTimer();
     void Timer3Timer();
     /// The general error report: an error no step handles, shown captioned "VXM-90".
@@ -137,6 +147,8 @@ public:
     ChartView* Chtshow() const { return m_Chtshow; }
     ChartToolBar* ChartToolPanel1() const { return m_ChartToolPanel1; }
     ChartCommands& chartCommands() { return *m_chartCommands; }
+    /// The open print preview; nullptr when none is open.
+    ReportPreview* reportPreview() const;
 
 private:
     // DecoderSink: what a decoded packet does outside the decoder.
@@ -156,6 +168,7 @@ private:
     void RecordSITimeChange();
     void showLogState();
     void syncTimer3();
+    void reportPreviewClosed();
 
     // Widgets and commands, all owned by the window as Qt children.
     QWidget* m_client = nullptr;
@@ -178,4 +191,5 @@ private:
     QAction* m_Save1 = nullptr;
     QActionGroup* m_recordLimits = nullptr;
     ChartCommands* m_chartCommands = nullptr;
+    QPointer<ReportPreview> m_reportPreview;
 };

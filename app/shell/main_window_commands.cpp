@@ -6,6 +6,8 @@
 #include "app/chart/chart_commands.h"
 #include "app/chart/chart_view.h"
 #include "app/grid/file_commands.h"
+#include "app/grid/log_grid_model.h"
+#include "app/grid/log_grid_view.h"
 #include "app/grid/log_panel.h"
 #include "app/lcd/lcd_panel_widget.h"
 #include "app/lcd/link_lamp_widget.h"
@@ -14,6 +16,8 @@
 #include "decode/frame_assembler.h"
 #include "decode/meter_decoder.h"
 #include "log/chart_pager.h"
+#include "report/report_preview.h"
+#include "report/report_printer.h"
 #include "ui/ansi_text.h"
 #include "ui/dialogs.h"
 #include "ui/error_report.h"
@@ -46,6 +50,36 @@ void TFCOMM::saveasClick() {
 
 void TFCOMM::SpeedButton2Click() {
     m_fileCommands->SpeedButton2Click();
+}
+
+void TFCOMM::BtPrintClick() {
+    // One preview at a time; a further Print while it is open only repaints the window.
+    if (m_reportPreview != nullptr) {
+        update();
+        return;
+    }
+    // The pages are those of the records logged up to now; the log goes on behind the preview.
+    if (!m_reportPrinter) m_reportPrinter = std::make_unique<ReportPrinter>();
+    auto* preview = new ReportPreview(
+        ReportRows(m_session->cds1()), *m_reportPrinter, m_env.reportDialogs, m_env.timers,
+        [this](const QString& message) { reportError(message); }, this);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->setOnClosed([this] { reportPreviewClosed(); });
+    // Emptying or reloading the log resets the grid's model: the preview's rows are gone then.
+    connect(m_gridModel, &QAbstractItemModel::modelReset, preview, &ReportPreview::checkRows);
+    m_reportPreview = preview;
+    preview->show();
+}
+
+ReportPreview* TFCOMM::reportPreview() const {
+    return m_reportPreview.data();
+}
+
+void TFCOMM::reportPreviewClosed() {
+    m_reportPreview = nullptr;
+    // As after preparing the pages by walking the table: the last record is the current one.
+    m_DBGrid1->setCurrentRow(m_gridModel->rowCount() - 1);
+    update();
 }
 
 void TFCOMM::ConTimerTimer() {

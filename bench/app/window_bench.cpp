@@ -17,6 +17,7 @@
 #include "link/serial/serial_platform.h"
 #include "log/clock.h"
 #include "log/log_table.h"
+#include "report/qt_report_dialogs.h"
 #include "ui/dialogs.h"
 #include "ui/fonts.h"
 #include "ui/qt_timers.h"
@@ -61,6 +62,7 @@ Packet packet(std::int64_t n) {
 
 struct Bench {
     NoDialogs dialogs;
+    QtReportDialogs reportDialogs;  // never opened here
     FixedLocale locale;
     FixedClock clock;
     QtTimers timers;
@@ -69,6 +71,7 @@ struct Bench {
     explicit Bench(std::int64_t logged) {
         // The serial port is never opened here; packets go straight to the window.
         window = std::make_unique<TFCOMM>(WindowEnvironment{dialogs,
+                                                            reportDialogs,
                                                             locale,
                                                             clock,
                                                             timers,

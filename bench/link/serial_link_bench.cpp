@@ -24,6 +24,7 @@
 #include "link/serial/serial_port_driver.h"
 #include "log/clock.h"
 #include "log/log_table.h"
+#include "report/qt_report_dialogs.h"
 #include "sim/sim_scenario.h"
 #include "ui/dialogs.h"
 #include "ui/qt_timers.h"
@@ -86,12 +87,13 @@ LinkRun runLink(double rate, int count) {
         packets.push_back(simulator.next().bytes);
 
     SilentDialogs dialogs;
+    QtReportDialogs reportDialogs;  // never opened here
     FixedLocale locale;
     FixedClock clock;
     QtTimers timers;
-    TFCOMM window(WindowEnvironment{dialogs, locale, clock, timers, makeQtSerialPlatform(),
-                                    [device](TComPortNumber) { return device; },
-                                    [] { return true; }});
+    TFCOMM window(
+        WindowEnvironment{dialogs, reportDialogs, locale, clock, timers, makeQtSerialPlatform(),
+                          [device](TComPortNumber) { return device; }, [] { return true; }});
     window.readingLog().selectRecordLimit(RecordLimitChoice::limitess);
     window.show();  // painted like a real window (the offscreen platform draws too)
     window.COMM2().setComPortPollingDelay(100);

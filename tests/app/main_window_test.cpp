@@ -25,6 +25,7 @@
 #include "decode/meter_decoder.h"
 #include "link/serial/serial_port_driver.h"
 #include "log/log_table.h"
+#include "ui/unit_symbols.h"
 #include "window_test_support.h"
 
 namespace {
@@ -396,9 +397,9 @@ TEST(LogGridModelTest, ShowsTheTableAndFollowsIt) {
     }
     table.clear();
     EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_EQ(LogGridModel::unitSymbolText("*"), QStringLiteral("\u03A9"));
-    EXPECT_EQ(LogGridModel::unitSymbolText("?"), QStringLiteral("\u00B0F"));
-    EXPECT_EQ(LogGridModel::unitSymbolText("mV"), QStringLiteral("mV"));
+    EXPECT_EQ(unitSymbolText("*"), QStringLiteral("\u03A9"));
+    EXPECT_EQ(unitSymbolText("?"), QStringLiteral("\u00B0F"));
+    EXPECT_EQ(unitSymbolText("mV"), QStringLiteral("mV"));
 }
 
 TEST(LogGridViewTest, ClicksAndKeysMoveTheCurrentRowAndKeepItInView) {

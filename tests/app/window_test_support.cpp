@@ -46,8 +46,8 @@ WindowFixture::WindowFixture(bool is64Bit) {
         return port == TComPortNumber::pnCOM1 ? QStringLiteral("/dev/ttyFAKE0") : QString();
     };
     window = std::make_unique<TFCOMM>(WindowEnvironment{
-        dialogs, locale, clock, timers, std::make_unique<FakeSerialPlatform>(serial), comPorts,
-        [is64Bit] { return is64Bit; }, [this] { ++quits; }});
+        dialogs, reportDialogs, locale, clock, timers, std::make_unique<FakeSerialPlatform>(serial),
+        comPorts, [is64Bit] { return is64Bit; }, [this] { ++quits; }});
     // The meter is already sending: the line feed of its previous packet lines up the first.
     const std::uint8_t lineFeed = 0x0A;
     window->receiveSerialData(&lineFeed, 1);

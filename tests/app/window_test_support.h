@@ -11,6 +11,7 @@
 #include "decode/locale_info.h"
 #include "log/clock.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_report_dialogs.h"
 #include "tests/support/fake_serial_platform.h"
 #include "tests/support/manual_timers.h"
 
@@ -42,6 +43,7 @@ public:
     void feed(const Packet& packet);
 
     FakeDialogs dialogs;
+    FakeReportDialogs reportDialogs;
     FixedLocale locale;
     FixedClock clock;
     ManualTimers timers;

@@ -17,5 +17,5 @@ set(kLayers
     "app/limits:decode log ui"
     "app/shell:decode log files session ui link report app/lcd app/chart app/grid app/limits"
     "app:decode log files session ui link report app/shell"
-    "cli:decode log files session sim link ui"
+    "cli:decode log files session sim link ui report"
 )

@@ -24,6 +24,7 @@
 #include "log/clock.h"
 #include "qt_test_app.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_report_dialogs.h"
 #include "ui/qt_timers.h"
 
 namespace {
@@ -81,14 +82,16 @@ TEST(SerialEndToEnd, SimulatedMeterFillsTheGridAndLightsTheLinkLamp) {
     // The program's own port binding, as if VXM90_COM1 named the terminal; the window runs on
     // the event loop's timers and the real serial platform.
     FakeDialogs dialogs;
+    FakeReportDialogs reportDialogs;
     FixedLocale locale;
     FixedClock clock;
     QtTimers timers;
     ComPortDeviceResolver comPorts = systemComPortResolver([&device](const QString& name) {
         return name == QLatin1String("VXM90_COM1") ? device : QString();
     });
-    TFCOMM window(WindowEnvironment{dialogs, locale, clock, timers, makeQtSerialPlatform(),
-                                    std::move(comPorts), [] { return true; }});
+    TFCOMM window(WindowEnvironment{dialogs, reportDialogs, locale, clock, timers,
+                                    makeQtSerialPlatform(), std::move(comPorts),
+                                    [] { return true; }});
     window.show();
     EXPECT_FALSE(window.linkLamp()->okShown());
 

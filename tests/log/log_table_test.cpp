@@ -159,4 +159,21 @@ TEST(LogTable, FirstTextMayBeEmptyAndClearStartsAfresh) {
     }
 }
 
+TEST(LogTable, GenerationMovesOnAtEveryClearAndOnlyThen) {
+    LogTable table;
+    const std::uint64_t start = table.generation();
+    table.append(reading(1, "10:15:29", "05.98"));
+    table.replaceChangeList({{1, 0, 4}});
+    EXPECT_EQ(table.generation(), start) << "appends keep the rows already there";
+    table.clear();
+    const std::uint64_t afterFirstClear = table.generation();
+    EXPECT_NE(afterFirstClear, start);
+    table.append(reading(1, "10:15:29", "05.98"));
+    table.clear();  // the same count of rows again, but not the same rows
+    EXPECT_NE(table.generation(), afterFirstClear);
+    const std::uint64_t emptied = table.generation();
+    table.clear();
+    EXPECT_NE(table.generation(), emptied) << "an empty table emptied again is still a clear";
+}
+
 }  // namespace
