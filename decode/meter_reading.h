@@ -9,7 +9,7 @@ struct TMeterReading {
     std::string ValueText;      ///< as displayed, with the locale's decimal separator
     std::string FunctionText;   ///< "DC", "AC", "Diode", "CTN", "OHM", "CAP", "TMP", "Freq",
                                 ///< "DutyCycle" or empty
-    std::string UnitText;       ///< "V", "mV", "k*", "#", "Hz", ... or empty
+    std::string UnitText;       ///< "V", "mV", "k*", "#", "Hz", "kHz", ... or empty
     std::string RangeModeText;  ///< "AUTO" or "MANU"
     std::string JudgeText;      ///< "pass" or "Fail"; empty until the first verdict
     double NumericValue = 0.0;  ///< the value in the unit of UnitText

@@ -287,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
                                ".",
                                "05.99",
                                "Freq",
-                               "Hz",
+                               "kHz",
                                "AUTO",
                                599,
                                k0599,
@@ -389,6 +389,8 @@ TEST_P(FullScaleRule, NextOverloadCountFollowsThePreviousUnit) {
 INSTANTIATE_TEST_SUITE_P(Units, FullScaleRule,
                          testing::Values(FullScaleCase{"Celsius", make({Celsius}), 1001},
                                          FullScaleCase{"Hertz", make({Hz}), 1001},
+                                         FullScaleCase{"KiloHertz", make({Hz, Kilo}), 1001},
+                                         FullScaleCase{"MegaHertz", make({Hz, Mega}), 1001},
                                          FullScaleCase{"Percent", make({Percent}), 101},
                                          FullScaleCase{"Fahrenheit", make({Fahrenheit}), 6001},
                                          FullScaleCase{"Volt", make({Dc, Volt}), 6001}),
@@ -452,6 +454,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {volts({'0', '6', '0', '0'}), "06.00", "06.00", 0},
                    {volts({'0', '6', '0', '0'}, '4'), "06.00", "06.00", 2},
                    {volts({'0', '6', '1', '0'}, '4'), "061.0", "061.0", 0}}},
+        // 32.77 Hz and 32.77 kHz share count and point but not their unit.
+        TrackCase{"HertzToKiloHertzIsANewContext",
+                  {{make({Hz}, '2', {'3', '2', '7', '7'}), "", "", 2},
+                   {make({Hz}, '2', {'3', '2', '7', '7'}), "32.77", "32.77", 0},
+                   {make({Hz, Kilo}, '2', {'3', '2', '7', '7'}), "32.77", "32.77", 1},
+                   {make({Hz, Kilo}, '2', {'0', '1', '0', '0'}), "32.77", "01.00", 0}}},
         TrackCase{"UnitChangeWithSamePointRestartsOnce",
                   {{volts({'0', '5', '9', '9'}), "", "", 2},
                    {volts({'0', '6', '0', '0'}), "06.00", "06.00", 0},
@@ -498,6 +506,53 @@ TEST(DecodeHandOver, ScalesSetsTheAxisJudgesAndHandsOverLast) {
     EXPECT_EQ(f.sink.decoded[3].reading.JudgeText, "Fail");
     EXPECT_EQ(f.limits.verdict(), Verdict::Fail);
 }
+
+// A frequency reading keeps the prefix its range shows, so that NumericValue is in the unit of
+// UnitText; the range rows still tell the ranges apart by the kilo and mega flags.
+struct FrequencyCase {
+    const char* name;
+    Packet packet;
+    const char* unit;
+    const char* value;
+    double numeric;
+    double axis;
+};
+
+void PrintTo(const FrequencyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FrequencyRange : public testing::TestWithParam<FrequencyCase> {};
+
+TEST_P(FrequencyRange, UnitValueNumberAndAxisAgree) {
+    const FrequencyCase& c = GetParam();
+    DecoderFixture f;
+    ASSERT_TRUE(f.decode(c.packet));
+    const TMeterReading& r = f.decoder.reading();
+    EXPECT_EQ(r.FunctionText, "Freq");
+    EXPECT_EQ(r.UnitText, c.unit);
+    EXPECT_EQ(r.ValueText, c.value);
+    EXPECT_DOUBLE_EQ(r.NumericValue, c.numeric);
+    EXPECT_THAT(f.sink.axisRanges, testing::ElementsAre(std::pair{-c.axis, c.axis}));
+    EXPECT_EQ(f.decoder.panel().MaxTextU, c.unit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, FrequencyRange,
+    testing::Values(
+        FrequencyCase{"Hertz10", make({Hz}, '1', {'5', '0', '0', '0'}), "Hz", "5.000", 5.0, 10},
+        FrequencyCase{"Hertz100", make({Hz}, '2', {'3', '2', '7', '7'}), "Hz", "32.77", 32.77, 100},
+        FrequencyCase{"Hertz1000", make({Hz}, '4', {'4', '4', '0', '0'}), "Hz", "440.0", 440.0,
+                      1000},
+        FrequencyCase{"KiloHertz10", make({Hz, Kilo}, '1', {'1', '2', '3', '4'}), "kHz", "1.234",
+                      1.234, 10},
+        FrequencyCase{"KiloHertz100", make({Hz, Kilo, Auto}, '2', {'3', '2', '7', '7'}), "kHz",
+                      "32.77", 32.77, 100},
+        FrequencyCase{"KiloHertz1000", make({Hz, Kilo}, '4', {'5', '0', '0', '0'}), "kHz", "500.0",
+                      500.0, 1000},
+        FrequencyCase{"MegaHertz10", make({Hz, Mega}, '1', {'1', '2', '3', '4'}), "MHz", "1.234",
+                      1.234, 10}),
+    [](const testing::TestParamInfo<FrequencyCase>& row) { return std::string(row.param.name); });
 
 TEST(DecodeHandOver, AdaptsTheLimitTextsToTheLocaleFirst) {
     DecoderFixture f(",");
