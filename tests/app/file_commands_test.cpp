@@ -80,6 +80,26 @@ TEST_F(FileCommandsTest, TextSaveAndOpenAppendTheRecords) {
     EXPECT_EQ(window->readingLog().RecordNo(), 3) << "loading does not count readings";
 }
 
+TEST_F(FileCommandsTest, FrequenciesAreSavedWithTheirPrefixAndOldFilesStillLoad) {
+    constexpr std::uint8_t kHertz = 0x08;  // byte 11
+    feed(meterPacket('+', "3277", '2', kAuto, 0, kKilo, kHertz));
+    const QString name = path("khz.txt");
+    save(name);
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().endsWith("3\t10:15:30\tFreq\t32.77\tkHz\tpass\r\n"));
+
+    QFile old(path("old.txt"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n7\t09:00:00\tFreq\t32.77\tHz\tpass\r\n");
+    old.close();
+    open(path("old.txt"));
+    ASSERT_EQ(rows(), 4);
+    EXPECT_EQ(window->gridModel()->index(2, 4).data().toString(), "kHz");
+    EXPECT_EQ(window->gridModel()->index(3, 4).data().toString(), "Hz");
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
 TEST_F(FileCommandsTest, XmlSaveAndOpenReplaceTheRecords) {
     const QString name = path("log.xml");
     save(name, 1);
