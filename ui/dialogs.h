@@ -36,6 +36,9 @@ public:
     virtual void error(QWidget* owner, const QString& text) = 0;
     /// Message dialog with Yes (default) and No; Esc answers No. True for Yes.
     virtual bool confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
+    /// The same dialog with No as the default, for a question whose Yes discards data: Enter
+    /// and Esc both answer No. True for Yes.
+    virtual bool confirmDefaultNo(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// The general error report: caption "VXM-90", error icon, OK; text already punctuated.
     virtual void applicationError(const QString& text) = 0;
 };

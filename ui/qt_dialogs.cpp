@@ -48,6 +48,18 @@ void centreOnScreen(QWidget& widget) {
     widget.move(frame.topLeft());
 }
 
+bool askYesNo(QWidget* owner, const QString& caption, const QString& text,
+              QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    box.setDefaultButton(defaultButton);
+    box.setEscapeButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    centreOnScreen(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace
 
 std::optional<FileDialogResult> QtDialogs::saveFile(QWidget* owner, const FileDialogRequest& r) {
@@ -67,14 +79,11 @@ void QtDialogs::error(QWidget*, const QString& text) {
 }
 
 bool QtDialogs::confirm(QWidget* owner, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    owner);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
-    centreOnScreen(box);
-    return box.exec() == QMessageBox::Yes;
+    return askYesNo(owner, caption, text, QMessageBox::Yes);
+}
+
+bool QtDialogs::confirmDefaultNo(QWidget* owner, const QString& caption, const QString& text) {
+    return askYesNo(owner, caption, text, QMessageBox::No);
 }
 
 void QtDialogs::applicationError(const QString& text) {

@@ -10,5 +10,6 @@ public:
     void information(QWidget* owner, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
+    bool confirmDefaultNo(QWidget* owner, const QString& caption, const QString& text) override;
     void applicationError(const QString& text) override;
 };

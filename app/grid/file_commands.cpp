@@ -53,6 +53,7 @@ void FileCommands::saveasClick() {
     if (!chosen) return;
     m_saveFilterIndex = chosen->filterIndex;
     const FileResult result = saveTableFile(m_table, nativeName(chosen->fileName));
+    if (result.ok) m_table.markSaved();
     showOutcome(result);
 }
 
@@ -65,8 +66,17 @@ void FileCommands::SpeedButton2Click() {
     if (!chosen) return;
     m_openFilterIndex = chosen->filterIndex;
     m_openFileName = chosen->fileName;
-    const FileResult result =
-        FileToTable(nativeName(chosen->fileName), m_table, m_locale.userNumberFormat());
+    const std::string name = nativeName(chosen->fileName);
+    // An XML file replaces the log; a text file appends and loses nothing.
+    if (hasXmlExtension(name) && m_table.unsavedReadings() > 0 &&
+        !m_dialogs.confirmDefaultNo(
+            m_owner, QStringLiteral("Information"),
+            QStringLiteral("The log holds %1 readings that have not been saved. Replace them "
+                           "with the file's records?")
+                .arg(m_table.unsavedReadings()))) {
+        return;
+    }
+    const FileResult result = FileToTable(name, m_table, m_locale.userNumberFormat());
     showOutcome(result);
 }
 

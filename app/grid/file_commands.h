@@ -20,7 +20,8 @@ public:
 
     /// Save (`saveas`, hidden item `Save1`): `SaveDialog2`, then TAB text or XML by extension.
     void saveasClick();
-    /// Open (`OpenDataFiles`): `OpenDialog1`, then the file is loaded into the table.
+    /// Open (`OpenDataFiles`): `OpenDialog1`, then the file is loaded into the table. Before an
+    /// XML file replaces readings that were never saved, the user is asked (No the default).
     void SpeedButton2Click();
 
     /// The filter entries of the two dialogs.

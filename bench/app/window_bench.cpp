@@ -34,6 +34,7 @@ public:
     void information(QWidget*, const QString&) override {}
     void error(QWidget*, const QString&) override {}
     bool confirm(QWidget*, const QString&, const QString&) override { return false; }
+    bool confirmDefaultNo(QWidget*, const QString&, const QString&) override { return false; }
     void applicationError(const QString&) override {}
 };
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -113,6 +114,45 @@ TEST_F(FileCommandsTest, XmlSaveAndOpenReplaceTheRecords) {
     EXPECT_EQ(rows(), 3) << "the log goes on after a load";
 }
 
+TEST_F(FileCommandsTest, OpeningAnXmlFileAsksBeforeUnsavedReadingsAreReplaced) {
+    const QString xml = path("log.xml"), text = path("log.txt");
+    save(text, 2);
+    save(xml, 1);
+    open(xml, 1);
+    EXPECT_TRUE(dialogs.questions.empty()) << "everything was saved: nothing to lose";
+
+    feed(dcVolts("0700"));
+    feed(dcVolts("0800"));
+    ASSERT_EQ(rows(), 4);
+    dialogs.confirmAnswer = false;
+    open(xml, 1);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0].text,
+              "The log holds 2 readings that have not been saved. Replace them with the file's "
+              "records?");
+    EXPECT_FALSE(dialogs.questions[0].yesIsDefault) << "Enter must not discard the readings";
+    EXPECT_EQ(rows(), 4) << "No keeps the log";
+
+    open(text, 2);
+    EXPECT_EQ(dialogs.questions.size(), 1u) << "a text file appends: nothing is lost";
+    ASSERT_EQ(rows(), 6);
+
+    dialogs.confirmAnswer = true;
+    open(xml, 1);
+    ASSERT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_TRUE(dialogs.questions[1].text.startsWith("The log holds 2 readings"))
+        << "records read from a file are not unsaved readings";
+    EXPECT_EQ(rows(), 2) << "Yes replaces the log";
+    open(xml, 1);
+    EXPECT_EQ(dialogs.questions.size(), 2u) << "the loaded records are in their file";
+    feed(dcVolts("0900"));
+    open(path("missing.xml"), 1);
+    EXPECT_EQ(dialogs.questions.size(), 3u);
+    EXPECT_EQ(rows(), 0) << "a failed XML load leaves an empty log";
+    open(xml, 1);
+    EXPECT_EQ(dialogs.questions.size(), 3u);
+}
+
 TEST_F(FileCommandsTest, FailuresAreReportedAndTheWindowGoesOn) {
     const QString missingFolder = path("no/such/folder/");
     save(missingFolder + "log.txt");
@@ -177,6 +217,25 @@ TEST(GeneralErrorReport, ShowsTheApplicationTitleAndEndsOnlyTheEvent) {
     EXPECT_EQ(text, "Cannot create file.");
     EXPECT_EQ(icon, QMessageBox::Critical);
     app.setErrorReporter({});
+}
+
+// The real question boxes, answered with Enter by a timer: only the default button differs.
+TEST(QtDialogsTest, EnterAnswersTheDefaultButton) {
+    windowTestApp();
+    QtDialogs dialogs;
+    QString defaultButton;
+    const auto pressEnter = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        defaultButton = box->defaultButton()->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    QTimer::singleShot(0, pressEnter);
+    EXPECT_TRUE(dialogs.confirm(nullptr, "Information", "Quit?"));
+    EXPECT_EQ(defaultButton, "&Yes");
+    QTimer::singleShot(0, pressEnter);
+    EXPECT_FALSE(dialogs.confirmDefaultNo(nullptr, "Information", "Replace?"));
+    EXPECT_EQ(defaultButton, "&No");
 }
 
 TEST(SystemLocaleTest, ReadsSeparatorsAndTimeFormatOfEachLocale) {

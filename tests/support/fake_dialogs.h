@@ -17,6 +17,7 @@ public:
     std::vector<QString> informations, errors, applicationErrors;
     struct Question {
         QString caption, text;
+        bool yesIsDefault = true;
     };
     std::vector<Question> questions;
     bool confirmAnswer = true;
@@ -32,7 +33,11 @@ public:
     void information(QWidget*, const QString& text) override { informations.push_back(text); }
     void error(QWidget*, const QString& text) override { errors.push_back(text); }
     bool confirm(QWidget*, const QString& caption, const QString& text) override {
-        questions.push_back({caption, text});
+        questions.push_back({caption, text, true});
+        return confirmAnswer;
+    }
+    bool confirmDefaultNo(QWidget*, const QString& caption, const QString& text) override {
+        questions.push_back({caption, text, false});
         return confirmAnswer;
     }
     void applicationError(const QString& text) override { applicationErrors.push_back(text); }
