@@ -9,15 +9,17 @@ class QWidget;
 
 /// A file dialog as the window asks for it.
 struct FileDialogRequest {
-    QStringList filters;    ///< e.g. {"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}
-    int filterIndex = 0;    ///< the entry shown first; the dialog reports the confirmed one
-    QString defaultSuffix;  ///< appended to a typed name without extension; empty for none
-    QString fileName;       ///< the name the dialog starts with
+    QStringList filters;  ///< e.g. {"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}
+    int filterIndex = 0;  ///< the entry shown first; the dialog reports the confirmed one
+    /// A typed name without extension takes the chosen entry's extension, or this one when the
+    /// entry offers none (see savedFileName); empty: the name stays as typed.
+    QString defaultSuffix;
+    QString fileName;  ///< the name the dialog starts with
     bool confirmOverwrite = false;
 };
 
 struct FileDialogResult {
-    QString fileName;  ///< full path
+    QString fileName;  ///< full path; the overwrite question, if any, was about this name
     int filterIndex = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "ui/error_report.h"
+#include "ui/save_file_name.h"
 
 namespace {
 
@@ -20,7 +21,15 @@ std::optional<FileDialogResult> runFileDialog(QWidget* owner, const FileDialogRe
     if (r.filterIndex >= 0 && r.filterIndex < r.filters.size()) {
         dialog.selectNameFilter(r.filters.at(r.filterIndex));
     }
-    dialog.setDefaultSuffix(r.defaultSuffix);
+    // The extension appended to a typed name follows the chosen entry, so that the overwrite
+    // question is about the name that will be written.
+    const auto followFilter = [&dialog, &r](const QString& filter) {
+        if (r.defaultSuffix.isEmpty()) return;
+        const QString offered = filterSuffix(filter);
+        dialog.setDefaultSuffix(offered.isEmpty() ? r.defaultSuffix : offered);
+    };
+    followFilter(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);
     if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

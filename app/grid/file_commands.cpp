@@ -6,6 +6,7 @@
 #include "decode/locale_info.h"
 #include "files/data_files.h"
 #include "ui/dialogs.h"
+#include "ui/save_file_name.h"
 
 namespace {
 
@@ -52,7 +53,9 @@ void FileCommands::saveasClick() {
     const auto chosen = m_dialogs.saveFile(m_owner, request);
     if (!chosen) return;
     m_saveFilterIndex = chosen->filterIndex;
-    const FileResult result = saveTableFile(m_table, nativeName(chosen->fileName));
+    const QString name = savedFileName(chosen->fileName, request.filters.value(chosen->filterIndex),
+                                       request.defaultSuffix);
+    const FileResult result = saveTableFile(m_table, nativeName(name));
     if (result.ok) m_table.markSaved();
     showOutcome(result);
 }

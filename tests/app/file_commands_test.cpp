@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -9,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/grid/file_commands.h"
 #include "app/grid/log_grid_model.h"
 #include "app/grid/log_panel.h"
 #include "ui/application.h"
@@ -79,6 +83,30 @@ TEST_F(FileCommandsTest, TextSaveAndOpenAppendTheRecords) {
     EXPECT_EQ(window->gridModel()->index(3, 3).data().toString(), "06.01");
     EXPECT_TRUE(dialogs.errors.empty());
     EXPECT_EQ(window->readingLog().RecordNo(), 3) << "loading does not count readings";
+}
+
+// The dialog answers with the name as typed and the entry chosen in it.
+TEST_F(FileCommandsTest, ANameWithoutExtensionTakesTheChosenEntrysExtension) {
+    struct Row {
+        const char* typed;
+        int filterIndex;
+        const char* saved;
+        const char* begins;
+    };
+    for (const Row& row : {Row{"a", 2, "a.txt", "No\tTime"}, Row{"b", 1, "b.xml", "<?xml"},
+                           Row{"c", 0, "c.xls", "No\tTime"}, Row{"d.dat", 2, "d.dat", "No\tTime"},
+                           Row{"e.xml", 0, "e.xml", "<?xml"}, Row{"f.v2", 1, "f.v2", "No\tTime"}}) {
+        dialogs.informations.clear();
+        save(path(row.typed), row.filterIndex);
+        const QString saved = path(row.saved);
+        ASSERT_EQ(dialogs.informations.size(), 1u) << row.typed;
+        EXPECT_EQ(dialogs.informations[0].toStdString(),
+                  ("Save table to specified file: " + saved + " Scuss!").toStdString());
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << row.saved;
+        EXPECT_TRUE(file.readAll().startsWith(row.begins)) << row.saved;
+        EXPECT_EQ(QFile::exists(path(row.typed)), QString(row.typed) == row.saved) << row.typed;
+    }
 }
 
 TEST_F(FileCommandsTest, FrequenciesAreSavedWithTheirPrefixAndOldFilesStillLoad) {
@@ -236,6 +264,57 @@ TEST(QtDialogsTest, EnterAnswersTheDefaultButton) {
     QTimer::singleShot(0, pressEnter);
     EXPECT_FALSE(dialogs.confirmDefaultNo(nullptr, "Information", "Replace?"));
     EXPECT_EQ(defaultButton, "&No");
+}
+
+// The real save dialog, driven by a timer as a user would: choose the entry, type a name.
+TEST(QtDialogsTest, SaveDialogAppendsTheChosenEntrysExtensionBeforeAskingToOverwrite) {
+    windowTestApp();
+    QTemporaryDir dir;
+    QFile existing(dir.filePath(QStringLiteral("old.txt")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    FileDialogRequest request;
+    request.filters = FileCommands::saveFilters();
+    request.defaultSuffix = QStringLiteral("xls");
+    request.confirmOverwrite = true;
+    QtDialogs dialogs;
+    QString overwriteQuestion;
+    const auto typeName = [&](const char* typed) {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(dir.path());
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(types, nullptr);
+        ASSERT_NE(name, nullptr);
+        QTest::keyClick(types, Qt::Key_Down);
+        QTest::keyClick(types, Qt::Key_Down);
+        ASSERT_EQ(types->currentText(), "Txt File(*.txt)");
+        QTest::keyClicks(name, QString::fromLatin1(typed));
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                overwriteQuestion = box->text();
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+        QTest::keyClick(name, Qt::Key_Return);
+    };
+
+    QTimer::singleShot(0, [&] { typeName("readings"); });
+    auto chosen = dialogs.saveFile(nullptr, request);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->fileName.toStdString(),
+              dir.filePath(QStringLiteral("readings.txt")).toStdString());
+    EXPECT_EQ(chosen->filterIndex, 2);
+    EXPECT_TRUE(overwriteQuestion.isEmpty());
+
+    QTimer::singleShot(0, [&] { typeName("old"); });
+    chosen = dialogs.saveFile(nullptr, request);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->fileName.toStdString(),
+              dir.filePath(QStringLiteral("old.txt")).toStdString());
+    EXPECT_TRUE(overwriteQuestion.contains(QStringLiteral("old.txt")))
+        << overwriteQuestion.toStdString();
 }
 
 TEST(SystemLocaleTest, ReadsSeparatorsAndTimeFormatOfEachLocale) {

@@ -5,6 +5,7 @@
 #include "app/shell/platform_info.h"
 #include "ui/ansi_text.h"
 #include "ui/error_report.h"
+#include "ui/save_file_name.h"
 
 namespace {
 
@@ -62,6 +63,53 @@ TEST(AnsiText, CodePageBytesSurviveTheWidgetsRoundTrip) {
     EXPECT_EQ(shown.at(0xB5 - 1), QChar(0xB5));    // micro sign
     EXPECT_EQ(qStringToAnsi(shown), all);
     EXPECT_EQ(qStringToAnsi(QStringLiteral("Ω")), "?");
+}
+
+struct SaveNameCase {
+    const char* name;
+    const char* typed;
+    const char* filter;
+    const char* defaultSuffix;
+    const char* saved;
+};
+
+void PrintTo(const SaveNameCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SaveName : public testing::TestWithParam<SaveNameCase> {};
+
+TEST_P(SaveName, ATypedExtensionIsKeptOtherwiseTheChosenEntryGivesIt) {
+    const SaveNameCase& c = GetParam();
+    EXPECT_EQ(savedFileName(QString::fromUtf8(c.typed), QString::fromUtf8(c.filter),
+                            QString::fromUtf8(c.defaultSuffix))
+                  .toStdString(),
+              c.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, SaveName,
+    testing::Values(
+        SaveNameCase{"TxtEntry", "/d/log", "Txt File(*.txt)", "xls", "/d/log.txt"},
+        SaveNameCase{"XmlEntry", "/d/log", "XML(*.xml)", "xls", "/d/log.xml"},
+        SaveNameCase{"ExcelEntry", "/d/log", "Excel File(*.xls)", "xls", "/d/log.xls"},
+        SaveNameCase{"TypedExtensionKept", "/d/log.dat", "Txt File(*.txt)", "xls", "/d/log.dat"},
+        SaveNameCase{"OtherFormatsExtensionKept", "/d/log.xml", "Txt File(*.txt)", "xls",
+                     "/d/log.xml"},
+        SaveNameCase{"DotInFolderOnly", "/d.v1/log", "Txt File(*.txt)", "xls", "/d.v1/log.txt"},
+        SaveNameCase{"BackslashAfterDot", "a.b\\log", "Txt File(*.txt)", "xls", "a.b\\log.txt"},
+        SaveNameCase{"EntryWithoutOneExtension", "/d/log", "All files (*)", "xls", "/d/log.xls"},
+        SaveNameCase{"EntryWithTwoExtensions", "/d/log", "Text (*.txt *.csv)", "xls", "/d/log.xls"},
+        SaveNameCase{"NoDefaultExtension", "/d/log", "Txt File(*.txt)", "", "/d/log"},
+        SaveNameCase{"NonAsciiName", "/d/Messung", "Txt File(*.txt)", "xls", "/d/Messung.txt"}),
+    [](const testing::TestParamInfo<SaveNameCase>& p) { return p.param.name; });
+
+TEST(SaveName, FilterSuffixIsTheEntrysOnePattern) {
+    EXPECT_EQ(filterSuffix(QStringLiteral("Excel File(*.xls)")), "xls");
+    EXPECT_EQ(filterSuffix(QStringLiteral("XML (*.xml)")), "xml");
+    EXPECT_EQ(filterSuffix(QStringLiteral("Any (*.*)")), "");
+    EXPECT_EQ(filterSuffix(QStringLiteral("Broken (*.txt")), "");
+    EXPECT_EQ(filterSuffix(QStringLiteral("*.txt")), "");
 }
 
 }  // namespace
