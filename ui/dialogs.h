@@ -36,6 +36,8 @@ public:
     virtual void information(QWidget* owner, const QString& text) = 0;
     /// Plain message box captioned "Error" (error icon, OK).
     virtual void error(QWidget* owner, const QString& text) = 0;
+    /// The same box with `details` as its informative text, under the message.
+    virtual void errorWithDetails(QWidget* owner, const QString& text, const QString& details) = 0;
     /// Message dialog with Yes (default) and No; Esc answers No. True for Yes.
     virtual bool confirm(QWidget* owner, const QString& caption, const QString& text) = 0;
     /// The same dialog with No as the default, for a question whose Yes discards data: Enter

@@ -42,9 +42,11 @@ std::optional<FileDialogResult> runFileDialog(QWidget* owner, const FileDialogRe
     return result;
 }
 
-void showPlainBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+void showPlainBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                  const QString& details = {}) {
     // No owner window, as the platform's plain message box.
     QMessageBox box(icon, caption, text, QMessageBox::Ok);
+    box.setInformativeText(details);
     box.exec();
 }
 
@@ -85,6 +87,10 @@ void QtDialogs::information(QWidget*, const QString& text) {
 
 void QtDialogs::error(QWidget*, const QString& text) {
     showPlainBox(QMessageBox::Critical, QStringLiteral("Error"), text);
+}
+
+void QtDialogs::errorWithDetails(QWidget*, const QString& text, const QString& details) {
+    showPlainBox(QMessageBox::Critical, QStringLiteral("Error"), text, details);
 }
 
 bool QtDialogs::confirm(QWidget* owner, const QString& caption, const QString& text) {

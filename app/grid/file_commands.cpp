@@ -20,6 +20,17 @@ QString shownMessage(const std::string& message) {
     return QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
 }
 
+// The informative text of a failed load: which file, and where and why it failed.
+QString loadFailureDetails(const QString& fileName, const FileResult& result) {
+    QString reason = shownMessage(result.reason);
+    if (result.line > 0) {
+        reason = QStringLiteral("Line %1: %2").arg(QString::number(result.line), reason);
+    } else if (!reason.isEmpty()) {
+        reason[0] = reason[0].toUpper();
+    }
+    return QStringLiteral("File: %1\n%2").arg(fileName, reason);
+}
+
 }  // namespace
 
 FileCommands::FileCommands(LogTable& table, const LocaleInfo& locale, Dialogs& dialogs,
@@ -80,6 +91,11 @@ void FileCommands::SpeedButton2Click() {
         return;
     }
     const FileResult result = FileToTable(name, m_table, m_locale.userNumberFormat());
+    if (result.kind == FileMessageKind::Error) {
+        m_dialogs.errorWithDetails(nullptr, shownMessage(result.message),
+                                   loadFailureDetails(chosen->fileName, result));
+        return;
+    }
     showOutcome(result);
 }
 

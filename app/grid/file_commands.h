@@ -23,6 +23,7 @@ public:
     void saveasClick();
     /// Open (`OpenDataFiles`): `OpenDialog1`, then the file is loaded into the table. Before an
     /// XML file replaces readings that were never saved, the user is asked (No the default).
+    /// "Failed to Load File!" names the file, the failing line and the reason as its details.
     void SpeedButton2Click();
 
     /// The filter entries of the two dialogs.

@@ -208,6 +208,44 @@ TEST_F(FileCommandsTest, FailuresAreReportedAndTheWindowGoesOn) {
     EXPECT_EQ(rows(), 3);
 }
 
+// The box keeps its text; the file and what went wrong where follow as its informative text.
+TEST_F(FileCommandsTest, LoadFailuresNameTheFileAndTheReason) {
+    const auto write = [this](const char* name, const char* bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("fields.txt", "header\r\n1\t2\t3\t4\t5\t6\r\n1\t2\t3\t4\t5\t6\t7\t8\r\n");
+    write("number.txt", "header\r\nNULL\t10:15:30\tDC\t1.000\tV\tpass\r\n");
+    write("empty.txt", "");
+    write("fields.xml", "<?xml version=\"1.0\"?><DATAPACKET Version=\"2.0\"/>");
+    struct Row {
+        const char* name;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {"fields.txt", "Line 3: more than seven fields"},
+        {"number.txt", "Line 2: 'NULL' is not a valid integer for No"},
+        {"empty.txt", "The file holds no line"},
+        {"missing.txt", "No such file or directory"},
+    };
+    for (const Row& row : rows) {
+        dialogs.errors.clear();
+        dialogs.errorDetails.clear();
+        open(path(row.name));
+        ASSERT_EQ(dialogs.errors.size(), 1u) << row.name;
+        EXPECT_EQ(dialogs.errors[0], "Failed to Load File!");
+        EXPECT_EQ(dialogs.errorDetails[0].toStdString(),
+                  ("File: " + path(row.name) + "\n" + row.reason).toStdString());
+    }
+    dialogs.errorDetails.clear();
+    open(path("fields.xml"), 1);
+    ASSERT_EQ(dialogs.errorDetails.size(), 1u);
+    EXPECT_TRUE(dialogs.errorDetails[0].startsWith("File: " + path("fields.xml") + "\n"));
+    EXPECT_GT(dialogs.errorDetails[0].size(), ("File: " + path("fields.xml") + "\n").size())
+        << "an XML failure names its reason too";
+}
+
 // The real message box of the general error report, answered by a timer.
 TEST(GeneralErrorReport, ShowsTheApplicationTitleAndEndsOnlyTheEvent) {
     windowTestApp();
@@ -264,6 +302,27 @@ TEST(QtDialogsTest, EnterAnswersTheDefaultButton) {
     QTimer::singleShot(0, pressEnter);
     EXPECT_FALSE(dialogs.confirmDefaultNo(nullptr, "Information", "Replace?"));
     EXPECT_EQ(defaultButton, "&No");
+}
+
+TEST(QtDialogsTest, ErrorBoxShowsItsDetailsAsInformativeText) {
+    windowTestApp();
+    QtDialogs dialogs;
+    QString caption, text, details;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        details = box->informativeText();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.errorWithDetails(nullptr, "Failed to Load File!", "File: /d/a.txt\nLine 3: why");
+    EXPECT_EQ(caption, "Error");
+    EXPECT_EQ(text, "Failed to Load File!");
+    EXPECT_EQ(details, "File: /d/a.txt\nLine 3: why");
+    EXPECT_EQ(icon, QMessageBox::Critical);
 }
 
 // The real save dialog, driven by a timer as a user would: choose the entry, type a name.

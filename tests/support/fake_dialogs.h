@@ -15,6 +15,8 @@ public:
     std::deque<std::optional<FileDialogResult>> saveAnswers, openAnswers;
     std::vector<FileDialogRequest> saveRequests, openRequests;
     std::vector<QString> informations, errors, applicationErrors;
+    /// One entry per error box, in step with `errors`: its informative text, or empty.
+    std::vector<QString> errorDetails;
     struct Question {
         QString caption, text;
         bool yesIsDefault = true;
@@ -31,7 +33,14 @@ public:
         return next(openAnswers);
     }
     void information(QWidget*, const QString& text) override { informations.push_back(text); }
-    void error(QWidget*, const QString& text) override { errors.push_back(text); }
+    void error(QWidget*, const QString& text) override {
+        errors.push_back(text);
+        errorDetails.emplace_back();
+    }
+    void errorWithDetails(QWidget*, const QString& text, const QString& details) override {
+        errors.push_back(text);
+        errorDetails.push_back(details);
+    }
     bool confirm(QWidget*, const QString& caption, const QString& text) override {
         questions.push_back({caption, text, true});
         return confirmAnswer;
