@@ -225,7 +225,7 @@ void TFCOMM::wireCommands() {
     connect(m_Panel2->RecordSI(), &QCheckBox::toggled, this,
             [this](bool checked) { m_session->log().setRecordSI(checked); });
     QLineEdit* interval = m_Panel2->RecordSITime();
-    interval->installEventFilter(new CharKeyFilter(&ReadingLog::RecordSITimeKeyPress, interval));
+    filterEditKeys(interval, &ReadingLog::RecordSITimeKeyPress);
     connect(interval, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
     connect(m_Panel2->RecordNew(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
     connect(m_Panel2->OpenDataFiles(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);

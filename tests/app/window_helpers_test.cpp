@@ -3,8 +3,10 @@
 #include <ostream>
 
 #include "app/shell/platform_info.h"
+#include "decode/limit_comparator.h"
 #include "ui/ansi_text.h"
 #include "ui/error_report.h"
+#include "ui/key_filter.h"
 #include "ui/save_file_name.h"
 
 namespace {
@@ -110,6 +112,28 @@ TEST(SaveName, FilterSuffixIsTheEntrysOnePattern) {
     EXPECT_EQ(filterSuffix(QStringLiteral("Any (*.*)")), "");
     EXPECT_EQ(filterSuffix(QStringLiteral("Broken (*.txt")), "");
     EXPECT_EQ(filterSuffix(QStringLiteral("*.txt")), "");
+}
+
+// An inserted text passes when typing it would: the limits' rule with "." as the user's and
+// the system's separator.
+TEST(InsertedText, PassesTheKeyRuleCharacterByCharacter) {
+    const FixedLocale locale;
+    const LimitComparator limits(locale);
+    const EditKeyRule rule = [&limits](char key, std::string_view text) {
+        return limits.acceptLimitKey(key, text);
+    };
+    struct Row {
+        const char* text;
+        const char* inserted;
+        bool accepted;
+    };
+    for (const Row& row : {Row{"", "-2.5", true}, Row{"", "+'`09", true}, Row{"1.5", "2", true},
+                           Row{"1.5", ".5", false}, Row{"", "1.2.3", false}, Row{"", "1e3", false},
+                           Row{"", "1,5", false}, Row{"", "1 ", false}, Row{"", "1\t", false},
+                           Row{"", "1\b", false}, Row{"7", "", true}}) {
+        EXPECT_EQ(acceptsInsertedText(rule, row.text, row.inserted), row.accepted)
+            << "'" << row.inserted << "' into '" << row.text << "'";
+    }
 }
 
 }  // namespace
