@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "packets.h"
 
 namespace {
@@ -313,6 +315,33 @@ INSTANTIATE_TEST_SUITE_P(
                                k0599,
                                {E::LCDHold, E::LCDREL, E::Labmax, E::Labmin, E::LCDBATT}}),
     [](const testing::TestParamInfo<DecodeCase>& row) { return std::string(row.param.name); });
+
+// The function and unit texts that the grid and the files must hold are these lists: every
+// combination of the flags that choose them, with no prefix or one of the prefixes (a second
+// prefix only overrides the first), gives a listed text, and every listed text occurs.
+TEST(DecodeTexts, FunctionAndUnitTextsAreTheListedOnes) {
+    const std::vector<int> flags = {Dc,  Ac,    Diode,   Ctn,        Ohm, Volt,
+                                    Amp, Farad, Celsius, Fahrenheit, Hz,  Percent};
+    std::set<std::string> functions, units;
+    DecoderFixture f;
+    for (std::uint32_t bits = 0; bits < (1U << flags.size()); ++bits) {
+        for (const int prefix : {0, int{Nano}, int{Micro}, int{Milli}, int{Kilo}, int{Mega}}) {
+            Packet p = make({});
+            if (prefix != 0) p.with({prefix});
+            for (std::size_t i = 0; i < flags.size(); ++i) {
+                if ((bits >> i) & 1U) p.with({flags[i]});
+            }
+            ASSERT_TRUE(f.decode(p));
+            functions.insert(f.decoder.reading().FunctionText);
+            units.insert(f.decoder.reading().UnitText);
+        }
+    }
+    std::set<std::string> listedFunctions = {""}, listedUnits = {""};
+    listedFunctions.insert(kFunctionTexts.begin(), kFunctionTexts.end());
+    listedUnits.insert(kUnitTexts.begin(), kUnitTexts.end());
+    EXPECT_EQ(functions, listedFunctions);
+    EXPECT_EQ(units, listedUnits);
+}
 
 // Every driven element is set from the packet alone: after any earlier packet the panel's
 // visibility equals that of a fresh decoder fed only the last packet.
