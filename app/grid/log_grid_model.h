@@ -23,7 +23,8 @@ public:
 
     /// The table field shown in a column.
     static LogField columnField(int column);
-    /// Width of a column in pixels.
+    /// Width of a column in the design, in pixels; the grid shares what its texts leave over
+    /// in these proportions (fitLogGridColumns).
     static int columnWidth(int column);
 
     /// A stored unit text as the grid shows it: the LCD font's symbol characters become the

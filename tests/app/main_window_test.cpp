@@ -5,12 +5,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -147,6 +149,64 @@ TEST_F(MainWindow, StartsWithTheDesignsLayoutAndState) {
     EXPECT_EQ(visible, QStringList({"1000", "5000", "10000*", "50000", "100000", "limitless"}));
     EXPECT_FALSE(w().New1()->isVisible());
     EXPECT_FALSE(w().Save1()->isVisible());
+}
+
+// The grid's columns share its width: each heading and the longest texts the log writes show
+// whole in the window's fonts, and no strip stays empty at the right, with or without rows.
+TEST_F(MainWindow, GridColumnsFitHeadingsAndLongestTextsAcrossTheGridsWidth) {
+    w().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
+    LogGridView* grid = w().DBGrid1();
+    QHeaderView* header = grid->header();
+    const auto columnsFill = [&] {
+        int total = 0;
+        for (int c = 0; c < header->count(); ++c)
+            total += header->sectionSize(c);
+        EXPECT_EQ(total, grid->viewport()->width());
+        EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << "no sideways scrolling";
+    };
+    columnsFill();
+    for (int c = 0; c < header->count(); ++c) {
+        EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
+            << header->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+    }
+
+    struct Longest {
+        std::int32_t no;
+        const char* function;
+        const char* value;
+        const char* unit;
+        const char* judge;
+    };
+    for (const Longest& l : {Longest{10000000, "DutyCycle", "-05.99", "MHz", "pass"},
+                             Longest{9999999, "Diode", "-0.599", "kHz", "Fail"},
+                             Longest{8888888, "CAP", "-888.8", "M*", "Fail"},
+                             Longest{1234567, "OHM", "0.L", "?", "pass"}}) {
+        LogRecord record;
+        record.No = l.no;
+        record.Time = "23:59:58";
+        record.DcAc = l.function;
+        record.Value = l.value;
+        record.Unit = l.unit;
+        record.Auto = l.judge;
+        w().cds1().append(record);
+    }
+    for (const char* function : {"DC", "AC", "CTN", "TMP", "Freq"}) {
+        LogRecord record;
+        record.No = 1;
+        record.DcAc = function;
+        for (int i = 0; i < 4; ++i)
+            w().cds1().append(record);  // enough rows for the vertical scroll bar
+    }
+    ASSERT_GT(w().gridModel()->rowCount(), grid->fullyVisibleRows());
+    columnsFill();
+    for (int row = 0; row < w().gridModel()->rowCount(); ++row) {
+        for (int c = 0; c < header->count(); ++c) {
+            const QString shown = w().gridModel()->index(row, c).data().toString();
+            EXPECT_LE(grid->cellWidthFor(shown), header->sectionSize(c))
+                << shown.toStdString() << " in column " << c;
+        }
+    }
 }
 
 TEST_F(MainWindow, PacketsReachPanelVerdictGridAndChart) {

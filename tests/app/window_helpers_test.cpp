@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <vector>
 
+#include "app/grid/log_grid_columns.h"
 #include "app/shell/platform_info.h"
 #include "decode/limit_comparator.h"
 #include "ui/ansi_text.h"
@@ -113,6 +115,39 @@ TEST(SaveName, FilterSuffixIsTheEntrysOnePattern) {
     EXPECT_EQ(filterSuffix(QStringLiteral("Broken (*.txt")), "");
     EXPECT_EQ(filterSuffix(QStringLiteral("*.txt")), "");
 }
+
+struct ShareCase {
+    const char* name;
+    std::vector<int> needed, weights;
+    int available;
+    std::vector<int> widths;
+};
+
+void PrintTo(const ShareCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ColumnShare : public testing::TestWithParam<ShareCase> {};
+
+TEST_P(ColumnShare, EveryColumnGetsItsNeedAndTheRestByWeight) {
+    const ShareCase& c = GetParam();
+    EXPECT_EQ(shareColumnWidths(c.needed, c.weights, c.available), c.widths);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, ColumnShare,
+    testing::Values(
+        ShareCase{"RestByWeight", {10, 20}, {1, 3}, 46, {14, 32}},
+        ShareCase{"RemaindersToLargestFractionsThenEarlier", {0, 0, 0}, {1, 1, 1}, 10, {4, 3, 3}},
+        ShareCase{"ExactFit", {10, 20}, {1, 1}, 30, {10, 20}},
+        ShareCase{"NeedsBeyondTheWidthKeepTheirNeed", {30, 30}, {1, 1}, 50, {30, 30}},
+        ShareCase{"ZeroWeightsShareEqually", {0, 0}, {0, 0}, 5, {3, 2}},
+        ShareCase{"TheGridsColumns",
+                  {57, 51, 59, 38, 29, 37},
+                  {39, 53, 42, 51, 36, 38},
+                  287,
+                  {60, 54, 62, 41, 31, 39}}),
+    [](const testing::TestParamInfo<ShareCase>& p) { return p.param.name; });
 
 // An inserted text passes when typing it would: the limits' rule with "." as the user's and
 // the system's separator.
