@@ -195,7 +195,8 @@ void assignFunctionAndUnit(const Status& s, TMeterReading& r) {
                               Prefixed{s.ampere, s.milli, "mA"}, Prefixed{s.ampere, s.micro, "uA"},
                               Prefixed{s.farad, s.nano, "nF"}, Prefixed{s.farad, s.milli, "mF"},
                               Prefixed{s.farad, s.micro, "uF"}, Prefixed{s.ohm, s.kilo, "k*"},
-                              Prefixed{s.ohm, s.mega, "M*"}}) {
+                              Prefixed{s.ohm, s.mega, "M*"}, Prefixed{s.hertz, s.kilo, "kHz"},
+                              Prefixed{s.hertz, s.mega, "MHz"}}) {
         if (p.base && p.prefix) unit = p.unit;
     }
     // clear + append: assigning literals here trips a false GCC 12 -Wrestrict at -O2.
@@ -235,7 +236,7 @@ double rawCountOf(const Display& d, std::int32_t fullScale) {
 }
 
 std::int32_t fullScaleFor(std::string_view unit) {
-    if (unit == "Hz" || unit == "#") return 1000;
+    if (unit == "Hz" || unit == "kHz" || unit == "MHz" || unit == "#") return 1000;
     if (unit == "%") return 100;
     return 6000;
 }

@@ -70,6 +70,13 @@ bool flagOk(FlagRule rule, bool value) {
     return rule == FlagRule::Any || (rule == FlagRule::Set) == value;
 }
 
+// The frequency rows name the base unit "Hz": the reading's unit carries the prefix ("kHz",
+// "MHz"), and the rows tell those ranges apart by the kilo and mega flags.
+bool unitOk(std::string_view rowUnit, std::string_view unit) {
+    if (rowUnit.empty() || rowUnit == unit) return true;
+    return rowUnit == "Hz" && (unit == "kHz" || unit == "MHz");
+}
+
 bool pointOk(PointRule rule, int position) {
     switch (rule) {
         case PointRule::Any:
@@ -94,7 +101,7 @@ std::span<const RangeRow> rangeRows() {
 
 bool rowMatches(const RangeRow& row, const RangeInput& in) {
     return (row.function.empty() || row.function == in.FunctionText) &&
-           (row.unit.empty() || row.unit == in.UnitText) && flagOk(row.ac, in.acLit) &&
+           unitOk(row.unit, in.UnitText) && flagOk(row.ac, in.acLit) &&
            pointOk(row.point, in.pointPosition) && flagOk(row.kilo, in.kilo) &&
            flagOk(row.mega, in.mega) && flagOk(row.continuity, in.continuity) &&
            flagOk(row.position65, in.position65);

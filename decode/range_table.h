@@ -22,7 +22,8 @@ enum class FlagRule : std::uint8_t { Any, Set, Clear };
 enum class PointRule : std::uint8_t { Any, NoPoint, P1, P2, P3 };
 
 /// One range of the meter: the condition is the conjunction of every test that is not Any
-/// (an empty function or unit text tests nothing).
+/// (an empty function or unit text tests nothing; the unit "Hz" also admits "kHz" and "MHz",
+/// whose ranges the kilo and mega tests tell apart).
 struct RangeRow {
     std::string_view name;
     std::string_view function;

@@ -98,7 +98,7 @@ std::uint32_t LogTable::intern(std::string_view text) {
     return id;
 }
 
-void LogTable::append(const LogRecord& record) {
+void LogTable::append(const LogRecord& record, RowOrigin origin) {
     if ((m_rowCount >> kChunkShift) == m_chunks.size()) {
         m_chunks.push_back(std::make_unique<Row[]>(kChunkRows));
     }
@@ -130,6 +130,7 @@ void LogTable::append(const LogRecord& record) {
     if (m_nvalStored) m_nval.push_back(record.NVal.value_or(0));
     if (!record.NVal) row.nulls |= nullBit(LogField::NVal);
     ++m_rowCount;
+    if (origin == RowOrigin::Reading) ++m_unsavedReadings;
     if (m_updateDepth == 0) notifyAppended();
 }
 
@@ -151,6 +152,7 @@ void LogTable::clear() {
     m_nvalStored = false;
     m_givenChanges.clear();
     m_derivedFrom = 0;
+    m_unsavedReadings = 0;
     m_unreportedFrom = 0;
     ++m_generation;
     if (m_observer.reset) m_observer.reset();

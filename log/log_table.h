@@ -33,6 +33,10 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 /// Field lookup by name without regard to ASCII letter case ("AUTO" and "auto" reach Auto).
 std::optional<LogField> findLogField(std::string_view name);
 
+/// Where an appended record comes from: a file (whose records are stored there already), or a
+/// reading of the meter, which is lost if the log's content is replaced before it is saved.
+enum class RowOrigin : std::uint8_t { File, Reading };
+
 /// One entry of the change list the XML data file carries: (position from 1, 0, 4) for an append.
 using ChangeTriple = std::array<std::uint32_t, 3>;
 
@@ -85,11 +89,18 @@ public:
     std::uint64_t generation() const { return m_generation; }
 
     /// Appends a record at the end; texts are cut to kLogTextWidth bytes; the row keeps
-    /// `record.RowState`. Adds the change triple (new position, 0, 4).
-    void append(const LogRecord& record);
+    /// `record.RowState`. Adds the change triple (new position, 0, 4). A reading counts as
+    /// unsaved until the next markSaved() or clear().
+    void append(const LogRecord& record, RowOrigin origin = RowOrigin::File);
     /// Empties the table and the change list and frees the text pool. Views returned by text()
-    /// become invalid.
+    /// become invalid. No reading is unsaved afterwards.
     void clear();
+
+    /// Readings appended since the table was created, last emptied or last marked saved: what
+    /// replacing the content now would lose.
+    std::size_t unsavedReadings() const { return m_unsavedReadings; }
+    /// The whole content has just been written to a file.
+    void markSaved() { m_unsavedReadings = 0; }
     /// Replaces the change list (an XML load); appends after this add their triples behind it.
     void replaceChangeList(std::vector<ChangeTriple> list);
 
@@ -167,6 +178,7 @@ private:
     bool m_nvalStored = false;
     std::vector<ChangeTriple> m_givenChanges;
     std::size_t m_derivedFrom = 0;  // rows from here on contribute (position, 0, 4)
+    std::size_t m_unsavedReadings = 0;
     LogTableObserver m_observer;
     std::uint64_t m_generation = 0;
     int m_updateDepth = 0;

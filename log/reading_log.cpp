@@ -82,7 +82,7 @@ void ReadingLog::offer(bool sampled) {
         row.Unit = m_reading.UnitText;
         row.Auto = m_reading.JudgeText;
         setPBar2Position(std::fabs(m_reading.NumericValue));
-        m_table.append(row);
+        m_table.append(row, RowOrigin::Reading);
         m_pager.AddValue(m_reading.NumericValue);
     }
     // Wraps instead of overflowing; it would take decades of dropped repeats to get there.

@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "ui/error_report.h"
+#include "ui/save_file_name.h"
 
 namespace {
 
@@ -20,7 +21,15 @@ std::optional<FileDialogResult> runFileDialog(QWidget* owner, const FileDialogRe
     if (r.filterIndex >= 0 && r.filterIndex < r.filters.size()) {
         dialog.selectNameFilter(r.filters.at(r.filterIndex));
     }
-    dialog.setDefaultSuffix(r.defaultSuffix);
+    // The extension appended to a typed name follows the chosen entry, so that the overwrite
+    // question is about the name that will be written.
+    const auto followFilter = [&dialog, &r](const QString& filter) {
+        if (r.defaultSuffix.isEmpty()) return;
+        const QString offered = filterSuffix(filter);
+        dialog.setDefaultSuffix(offered.isEmpty() ? r.defaultSuffix : offered);
+    };
+    followFilter(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);
     if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -33,9 +42,11 @@ std::optional<FileDialogResult> runFileDialog(QWidget* owner, const FileDialogRe
     return result;
 }
 
-void showPlainBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+void showPlainBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                  const QString& details = {}) {
     // No owner window, as the platform's plain message box.
     QMessageBox box(icon, caption, text, QMessageBox::Ok);
+    box.setInformativeText(details);
     box.exec();
 }
 
@@ -46,6 +57,18 @@ void centreOnScreen(QWidget& widget) {
     QRect frame = widget.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     widget.move(frame.topLeft());
+}
+
+bool askYesNo(QWidget* owner, const QString& caption, const QString& text,
+              QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    box.setDefaultButton(defaultButton);
+    box.setEscapeButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    centreOnScreen(box);
+    return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace
@@ -66,15 +89,16 @@ void QtDialogs::error(QWidget*, const QString& text) {
     showPlainBox(QMessageBox::Critical, QStringLiteral("Error"), text);
 }
 
+void QtDialogs::errorWithDetails(QWidget*, const QString& text, const QString& details) {
+    showPlainBox(QMessageBox::Critical, QStringLiteral("Error"), text, details);
+}
+
 bool QtDialogs::confirm(QWidget* owner, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    owner);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
-    centreOnScreen(box);
-    return box.exec() == QMessageBox::Yes;
+    return askYesNo(owner, caption, text, QMessageBox::Yes);
+}
+
+bool QtDialogs::confirmDefaultNo(QWidget* owner, const QString& caption, const QString& text) {
+    return askYesNo(owner, caption, text, QMessageBox::No);
 }
 
 void QtDialogs::applicationError(const QString& text) {

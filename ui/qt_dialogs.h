@@ -9,6 +9,8 @@ public:
     std::optional<FileDialogResult> openFile(QWidget* owner, const FileDialogRequest& r) override;
     void information(QWidget* owner, const QString& text) override;
     void error(QWidget* owner, const QString& text) override;
+    void errorWithDetails(QWidget* owner, const QString& text, const QString& details) override;
     bool confirm(QWidget* owner, const QString& caption, const QString& text) override;
+    bool confirmDefaultNo(QWidget* owner, const QString& caption, const QString& text) override;
     void applicationError(const QString& text) override;
 };

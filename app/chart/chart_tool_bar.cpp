@@ -108,8 +108,7 @@ ChartToolBar::ChartToolBar(QWidget* parent) : QFrame(parent) {
     m_Maxrecord = new QLineEdit(QStringLiteral("100"), this);
     m_Maxrecord->setObjectName(QStringLiteral("Maxrecord"));
     m_Maxrecord->setGeometry(64, 12, 65, 21);
-    m_Maxrecord->installEventFilter(
-        new CharKeyFilter(&ReadingLog::RecordSITimeKeyPress, m_Maxrecord));
+    filterEditKeys(m_Maxrecord, &ReadingLog::RecordSITimeKeyPress);
 
     m_BtSave = makeButton(this, "BtSave", QStringLiteral("Save"), 133, 23, Icon::Save);
     m_BtFirst = makeButton(this, "BtFirst", QStringLiteral("First"), 168, 23, Icon::First);

@@ -6,6 +6,7 @@
 #include "decode/locale_info.h"
 #include "files/data_files.h"
 #include "ui/dialogs.h"
+#include "ui/save_file_name.h"
 
 namespace {
 
@@ -17,6 +18,17 @@ std::string nativeName(const QString& name) {
 
 QString shownMessage(const std::string& message) {
     return QString::fromLocal8Bit(message.data(), static_cast<qsizetype>(message.size()));
+}
+
+// The informative text of a failed load: which file, and where and why it failed.
+QString loadFailureDetails(const QString& fileName, const FileResult& result) {
+    QString reason = shownMessage(result.reason);
+    if (result.line > 0) {
+        reason = QStringLiteral("Line %1: %2").arg(QString::number(result.line), reason);
+    } else if (!reason.isEmpty()) {
+        reason[0] = reason[0].toUpper();
+    }
+    return QStringLiteral("File: %1\n%2").arg(fileName, reason);
 }
 
 }  // namespace
@@ -52,7 +64,10 @@ void FileCommands::saveasClick() {
     const auto chosen = m_dialogs.saveFile(m_owner, request);
     if (!chosen) return;
     m_saveFilterIndex = chosen->filterIndex;
-    const FileResult result = saveTableFile(m_table, nativeName(chosen->fileName));
+    const QString name = savedFileName(chosen->fileName, request.filters.value(chosen->filterIndex),
+                                       request.defaultSuffix);
+    const FileResult result = saveTableFile(m_table, nativeName(name));
+    if (result.ok) m_table.markSaved();
     showOutcome(result);
 }
 
@@ -65,8 +80,22 @@ void FileCommands::SpeedButton2Click() {
     if (!chosen) return;
     m_openFilterIndex = chosen->filterIndex;
     m_openFileName = chosen->fileName;
-    const FileResult result =
-        FileToTable(nativeName(chosen->fileName), m_table, m_locale.userNumberFormat());
+    const std::string name = nativeName(chosen->fileName);
+    // An XML file replaces the log; a text file appends and loses nothing.
+    if (hasXmlExtension(name) && m_table.unsavedReadings() > 0 &&
+        !m_dialogs.confirmDefaultNo(
+            m_owner, QStringLiteral("Information"),
+            QStringLiteral("The log holds %1 readings that have not been saved. Replace them "
+                           "with the file's records?")
+                .arg(m_table.unsavedReadings()))) {
+        return;
+    }
+    const FileResult result = FileToTable(name, m_table, m_locale.userNumberFormat());
+    if (result.kind == FileMessageKind::Error) {
+        m_dialogs.errorWithDetails(nullptr, shownMessage(result.message),
+                                   loadFailureDetails(chosen->fileName, result));
+        return;
+    }
     showOutcome(result);
 }
 

@@ -21,7 +21,8 @@ public:
 
     /// The table field shown in a column.
     static LogField columnField(int column);
-    /// Width of a column in pixels.
+    /// Width of a column in the design, in pixels; the grid shares what its texts leave over
+    /// in these proportions (fitLogGridColumns).
     static int columnWidth(int column);
 
 private:

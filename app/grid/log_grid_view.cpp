@@ -72,6 +72,10 @@ int LogGridView::rowAt(int y) const {
     return row < m_rows ? row : -1;
 }
 
+int LogGridView::cellWidthFor(const QString& text) const {
+    return viewport()->fontMetrics().horizontalAdvance(text) + 2 * kPadding;
+}
+
 void LogGridView::setCurrentRow(int row) {
     if (row < 0 || row >= m_rows) return;
     m_current = row;

@@ -35,6 +35,9 @@ public:
     int fullyVisibleRows() const;
     /// The row under a point of the viewport; -1 below the last row.
     int rowAt(int y) const;
+    /// The column width a cell needs to show `text` whole in the grid's font, its padding
+    /// included.
+    int cellWidthFor(const QString& text) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

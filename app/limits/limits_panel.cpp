@@ -92,13 +92,11 @@ LimitsPanel::LimitsPanel(LimitComparator& limits, Timers& timers, QWidget* paren
 
     m_limits.highText = qStringToAnsi(m_T1HI->text());
     m_limits.lowText = qStringToAnsi(m_T1LO->text());
-    const auto keyFilter = [this](QLineEdit* edit) {
-        return [this, edit](char key) {
-            return m_limits.acceptLimitKey(key, qStringToAnsi(edit->text()));
-        };
-    };
-    m_T1HI->installEventFilter(new CharKeyFilter(keyFilter(m_T1HI), m_T1HI));
-    m_T1LO->installEventFilter(new CharKeyFilter(keyFilter(m_T1LO), m_T1LO));
+    for (QLineEdit* edit : {m_T1HI, m_T1LO}) {
+        filterEditKeys(edit, [this](char key, std::string_view text) {
+            return m_limits.acceptLimitKey(key, text);
+        });
+    }
 
     for (Timer* timer : {m_Timer1.get(), m_Timer4.get()})
         timer->setInterval(kValidationDelayMs);

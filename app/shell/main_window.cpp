@@ -16,6 +16,7 @@
 #include "app/chart/chart_tool_bar.h"
 #include "app/chart/chart_view.h"
 #include "app/grid/file_commands.h"
+#include "app/grid/log_grid_columns.h"
 #include "app/grid/log_grid_model.h"
 #include "app/grid/log_grid_view.h"
 #include "app/grid/log_panel.h"
@@ -165,9 +166,7 @@ void TFCOMM::buildLogRegion() {
     m_DBGrid1->header()->setFont(designFont("MS Sans Serif", 11, true));
     m_gridModel = new LogGridModel(m_session->cds1(), m_DBGrid1);
     m_DBGrid1->setModel(m_gridModel);
-    for (int column = 0; column < m_gridModel->columnCount(); ++column) {
-        m_DBGrid1->header()->resizeSection(column, LogGridModel::columnWidth(column));
-    }
+    fitLogGridColumns(*m_DBGrid1, m_env.locale.timeSeparator());
     // The newest row becomes the current one and comes into view, as in a data grid on a
     // table whose cursor moves to each appended record.
     connect(m_gridModel, &QAbstractItemModel::rowsInserted, this,
@@ -227,7 +226,7 @@ void TFCOMM::wireCommands() {
     connect(m_Panel2->RecordSI(), &QCheckBox::toggled, this,
             [this](bool checked) { m_session->log().setRecordSI(checked); });
     QLineEdit* interval = m_Panel2->RecordSITime();
-    interval->installEventFilter(new CharKeyFilter(&ReadingLog::RecordSITimeKeyPress, interval));
+    filterEditKeys(interval, &ReadingLog::RecordSITimeKeyPress);
     connect(interval, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
     connect(m_Panel2->RecordNew(), &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
     connect(m_Panel2->OpenDataFiles(), &QToolButton::clicked, this, &TFCOMM::SpeedButton2Click);

@@ -34,7 +34,9 @@ public:
     }
     void information(QWidget*, const QString&) override {}
     void error(QWidget*, const QString&) override {}
+    void errorWithDetails(QWidget*, const QString&, const QString&) override {}
     bool confirm(QWidget*, const QString&, const QString&) override { return false; }
+    bool confirmDefaultNo(QWidget*, const QString&, const QString&) override { return false; }
     void applicationError(const QString&) override {}
 };
 

@@ -44,7 +44,9 @@ public:
     }
     void information(QWidget*, const QString&) override {}
     void error(QWidget*, const QString&) override { ++errors; }
+    void errorWithDetails(QWidget*, const QString&, const QString&) override { ++errors; }
     bool confirm(QWidget*, const QString&, const QString&) override { return true; }
+    bool confirmDefaultNo(QWidget*, const QString&, const QString&) override { return false; }
     void applicationError(const QString&) override { ++errors; }
 };
 

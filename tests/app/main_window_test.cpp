@@ -3,12 +3,16 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -148,6 +152,64 @@ TEST_F(MainWindow, StartsWithTheDesignsLayoutAndState) {
     EXPECT_FALSE(w().Save1()->isVisible());
 }
 
+// The grid's columns share its width: each heading and the longest texts the log writes show
+// whole in the window's fonts, and no strip stays empty at the right, with or without rows.
+TEST_F(MainWindow, GridColumnsFitHeadingsAndLongestTextsAcrossTheGridsWidth) {
+    w().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w()));
+    LogGridView* grid = w().DBGrid1();
+    QHeaderView* header = grid->header();
+    const auto columnsFill = [&] {
+        int total = 0;
+        for (int c = 0; c < header->count(); ++c)
+            total += header->sectionSize(c);
+        EXPECT_EQ(total, grid->viewport()->width());
+        EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << "no sideways scrolling";
+    };
+    columnsFill();
+    for (int c = 0; c < header->count(); ++c) {
+        EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
+            << header->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+    }
+
+    struct Longest {
+        std::int32_t no;
+        const char* function;
+        const char* value;
+        const char* unit;
+        const char* judge;
+    };
+    for (const Longest& l : {Longest{10000000, "DutyCycle", "-05.99", "MHz", "pass"},
+                             Longest{9999999, "Diode", "-0.599", "kHz", "Fail"},
+                             Longest{8888888, "CAP", "-888.8", "M*", "Fail"},
+                             Longest{1234567, "OHM", "0.L", "?", "pass"}}) {
+        LogRecord record;
+        record.No = l.no;
+        record.Time = "23:59:58";
+        record.DcAc = l.function;
+        record.Value = l.value;
+        record.Unit = l.unit;
+        record.Auto = l.judge;
+        w().cds1().append(record);
+    }
+    for (const char* function : {"DC", "AC", "CTN", "TMP", "Freq"}) {
+        LogRecord record;
+        record.No = 1;
+        record.DcAc = function;
+        for (int i = 0; i < 4; ++i)
+            w().cds1().append(record);  // enough rows for the vertical scroll bar
+    }
+    ASSERT_GT(w().gridModel()->rowCount(), grid->fullyVisibleRows());
+    columnsFill();
+    for (int row = 0; row < w().gridModel()->rowCount(); ++row) {
+        for (int c = 0; c < header->count(); ++c) {
+            const QString shown = w().gridModel()->index(row, c).data().toString();
+            EXPECT_LE(grid->cellWidthFor(shown), header->sectionSize(c))
+                << shown.toStdString() << " in column " << c;
+        }
+    }
+}
+
 TEST_F(MainWindow, PacketsReachPanelVerdictGridAndChart) {
     QAbstractItemModelTester tester(w().gridModel(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -220,6 +282,71 @@ TEST_F(MainWindow, KeyFiltersOfTheThreeEdits) {
     interval->clear();
     QTest::keyClick(interval, '0');
     EXPECT_EQ(interval->text(), "1") << "a lone 0 becomes 1";
+}
+
+// Editing shortcuts reach the edit; text that arrives at once (paste, insert) passes the same
+// rule as typed keys or is refused whole.
+TEST_F(MainWindow, LimitEditsTakeEditingShortcutsAndFilterInsertedText) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QLineEdit* high = w().Panel4()->T1HI();
+    const auto ctrl = [](QLineEdit* edit, Qt::Key key) {
+        QTest::keyClick(edit, key, Qt::ControlModifier);
+    };
+    ctrl(high, Qt::Key_A);
+    QTest::keyClicks(high, "7");
+    EXPECT_EQ(high->text(), "7") << "Ctrl+A selects all";
+    ctrl(high, Qt::Key_A);
+    ctrl(high, Qt::Key_C);
+    EXPECT_EQ(clipboard->text(), "7");
+    ctrl(high, Qt::Key_X);
+    EXPECT_EQ(high->text(), "");
+    ctrl(high, Qt::Key_Z);
+    EXPECT_EQ(high->text(), "7") << "Ctrl+Z undoes the cut";
+
+    struct Case {
+        const char* start;
+        const char* pasted;
+        const char* result;
+    };
+    for (const Case& c : {Case{"", "2.5", "2.5"}, Case{"1", "-2", "1-2"},
+                          Case{"1.5", ".5", "1.5"},  // a second separator
+                          Case{"1", "e3", "1"}, Case{"1", "2 ", "1"}, Case{"1", "2\n", "1"},
+                          Case{"6000", "\xe2\x82\xac", "6000"}}) {
+        high->setText(QString::fromLatin1(c.start));
+        high->end(false);
+        clipboard->setText(QString::fromUtf8(c.pasted));
+        ctrl(high, Qt::Key_V);
+        EXPECT_EQ(high->text().toStdString(), c.result) << "pasted " << c.pasted;
+    }
+    high->setText(QStringLiteral("1.5"));
+    high->selectAll();
+    clipboard->setText(QStringLiteral("2.5"));
+    ctrl(high, Qt::Key_V);
+    EXPECT_EQ(high->text(), "2.5") << "the pasted text replaces the selection and its separator";
+    high->insert(QStringLiteral("x"));
+    EXPECT_EQ(high->text(), "2.5");
+    QTest::keyClicks(high, "x");
+    EXPECT_EQ(high->text(), "2.5") << "typed keys are filtered as before";
+
+    QLineEdit* low = w().Panel4()->T1LO();
+    low->selectAll();
+    clipboard->setText(QStringLiteral("-1,5"));
+    ctrl(low, Qt::Key_V);
+    EXPECT_EQ(low->text(), "-6000") << "not the locale's separator";
+    clipboard->setText(QStringLiteral("-1.5"));
+    ctrl(low, Qt::Key_V);
+    EXPECT_EQ(low->text(), "-1.5");
+
+    for (QLineEdit* digits : {w().Panel2()->RecordSITime(), w().ChartToolPanel1()->Maxrecord()}) {
+        const QString before = digits->text();
+        digits->end(false);
+        clipboard->setText(QStringLiteral("2a"));
+        ctrl(digits, Qt::Key_V);
+        EXPECT_EQ(digits->text(), before) << digits->objectName().toStdString();
+        clipboard->setText(QStringLiteral("20"));
+        ctrl(digits, Qt::Key_V);
+        EXPECT_EQ(digits->text(), before + "20") << digits->objectName().toStdString();
+    }
 }
 
 // The key filters discard what they do not accept, but Tab still moves the focus on.

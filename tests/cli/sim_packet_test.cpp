@@ -100,7 +100,7 @@ TEST(SimScenario, WalksEveryFunctionRangeKindAndAnnunciator) {
     EXPECT_EQ(functions, (std::set<std::string_view>{"DC", "AC", "Diode", "OHM", "CAP", "TMP",
                                                      "Freq", "DutyCycle"}));
     EXPECT_EQ(units, (std::set<std::string_view>{"V", "mV", "A", "mA", "uA", "*", "k*", "M*", "nF",
-                                                 "uF", "Hz", "%", "#", "?"}));
+                                                 "uF", "Hz", "kHz", "MHz", "%", "#", "?"}));
     EXPECT_EQ(points, (std::set<int>{0, 1, 2, 3}));
     EXPECT_TRUE(overload);
     EXPECT_TRUE(negative);

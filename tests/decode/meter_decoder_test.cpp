@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "packets.h"
 
 namespace {
@@ -287,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(
                                ".",
                                "05.99",
                                "Freq",
-                               "Hz",
+                               "kHz",
                                "AUTO",
                                599,
                                k0599,
@@ -313,6 +315,33 @@ INSTANTIATE_TEST_SUITE_P(
                                k0599,
                                {E::LCDHold, E::LCDREL, E::Labmax, E::Labmin, E::LCDBATT}}),
     [](const testing::TestParamInfo<DecodeCase>& row) { return std::string(row.param.name); });
+
+// The function and unit texts that the grid and the files must hold are these lists: every
+// combination of the flags that choose them, with no prefix or one of the prefixes (a second
+// prefix only overrides the first), gives a listed text, and every listed text occurs.
+TEST(DecodeTexts, FunctionAndUnitTextsAreTheListedOnes) {
+    const std::vector<int> flags = {Dc,  Ac,    Diode,   Ctn,        Ohm, Volt,
+                                    Amp, Farad, Celsius, Fahrenheit, Hz,  Percent};
+    std::set<std::string> functions, units;
+    DecoderFixture f;
+    for (std::uint32_t bits = 0; bits < (1U << flags.size()); ++bits) {
+        for (const int prefix : {0, int{Nano}, int{Micro}, int{Milli}, int{Kilo}, int{Mega}}) {
+            Packet p = make({});
+            if (prefix != 0) p.with({prefix});
+            for (std::size_t i = 0; i < flags.size(); ++i) {
+                if ((bits >> i) & 1U) p.with({flags[i]});
+            }
+            ASSERT_TRUE(f.decode(p));
+            functions.insert(f.decoder.reading().FunctionText);
+            units.insert(f.decoder.reading().UnitText);
+        }
+    }
+    std::set<std::string> listedFunctions = {""}, listedUnits = {""};
+    listedFunctions.insert(kFunctionTexts.begin(), kFunctionTexts.end());
+    listedUnits.insert(kUnitTexts.begin(), kUnitTexts.end());
+    EXPECT_EQ(functions, listedFunctions);
+    EXPECT_EQ(units, listedUnits);
+}
 
 // Every driven element is set from the packet alone: after any earlier packet the panel's
 // visibility equals that of a fresh decoder fed only the last packet.
@@ -389,6 +418,8 @@ TEST_P(FullScaleRule, NextOverloadCountFollowsThePreviousUnit) {
 INSTANTIATE_TEST_SUITE_P(Units, FullScaleRule,
                          testing::Values(FullScaleCase{"Celsius", make({Celsius}), 1001},
                                          FullScaleCase{"Hertz", make({Hz}), 1001},
+                                         FullScaleCase{"KiloHertz", make({Hz, Kilo}), 1001},
+                                         FullScaleCase{"MegaHertz", make({Hz, Mega}), 1001},
                                          FullScaleCase{"Percent", make({Percent}), 101},
                                          FullScaleCase{"Fahrenheit", make({Fahrenheit}), 6001},
                                          FullScaleCase{"Volt", make({Dc, Volt}), 6001}),
@@ -452,6 +483,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {volts({'0', '6', '0', '0'}), "06.00", "06.00", 0},
                    {volts({'0', '6', '0', '0'}, '4'), "06.00", "06.00", 2},
                    {volts({'0', '6', '1', '0'}, '4'), "061.0", "061.0", 0}}},
+        // 32.77 Hz and 32.77 kHz share count and point but not their unit.
+        TrackCase{"HertzToKiloHertzIsANewContext",
+                  {{make({Hz}, '2', {'3', '2', '7', '7'}), "", "", 2},
+                   {make({Hz}, '2', {'3', '2', '7', '7'}), "32.77", "32.77", 0},
+                   {make({Hz, Kilo}, '2', {'3', '2', '7', '7'}), "32.77", "32.77", 1},
+                   {make({Hz, Kilo}, '2', {'0', '1', '0', '0'}), "32.77", "01.00", 0}}},
         TrackCase{"UnitChangeWithSamePointRestartsOnce",
                   {{volts({'0', '5', '9', '9'}), "", "", 2},
                    {volts({'0', '6', '0', '0'}), "06.00", "06.00", 0},
@@ -498,6 +535,53 @@ TEST(DecodeHandOver, ScalesSetsTheAxisJudgesAndHandsOverLast) {
     EXPECT_EQ(f.sink.decoded[3].reading.JudgeText, "Fail");
     EXPECT_EQ(f.limits.verdict(), Verdict::Fail);
 }
+
+// A frequency reading keeps the prefix its range shows, so that NumericValue is in the unit of
+// UnitText; the range rows still tell the ranges apart by the kilo and mega flags.
+struct FrequencyCase {
+    const char* name;
+    Packet packet;
+    const char* unit;
+    const char* value;
+    double numeric;
+    double axis;
+};
+
+void PrintTo(const FrequencyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FrequencyRange : public testing::TestWithParam<FrequencyCase> {};
+
+TEST_P(FrequencyRange, UnitValueNumberAndAxisAgree) {
+    const FrequencyCase& c = GetParam();
+    DecoderFixture f;
+    ASSERT_TRUE(f.decode(c.packet));
+    const TMeterReading& r = f.decoder.reading();
+    EXPECT_EQ(r.FunctionText, "Freq");
+    EXPECT_EQ(r.UnitText, c.unit);
+    EXPECT_EQ(r.ValueText, c.value);
+    EXPECT_DOUBLE_EQ(r.NumericValue, c.numeric);
+    EXPECT_THAT(f.sink.axisRanges, testing::ElementsAre(std::pair{-c.axis, c.axis}));
+    EXPECT_EQ(f.decoder.panel().MaxTextU, c.unit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, FrequencyRange,
+    testing::Values(
+        FrequencyCase{"Hertz10", make({Hz}, '1', {'5', '0', '0', '0'}), "Hz", "5.000", 5.0, 10},
+        FrequencyCase{"Hertz100", make({Hz}, '2', {'3', '2', '7', '7'}), "Hz", "32.77", 32.77, 100},
+        FrequencyCase{"Hertz1000", make({Hz}, '4', {'4', '4', '0', '0'}), "Hz", "440.0", 440.0,
+                      1000},
+        FrequencyCase{"KiloHertz10", make({Hz, Kilo}, '1', {'1', '2', '3', '4'}), "kHz", "1.234",
+                      1.234, 10},
+        FrequencyCase{"KiloHertz100", make({Hz, Kilo, Auto}, '2', {'3', '2', '7', '7'}), "kHz",
+                      "32.77", 32.77, 100},
+        FrequencyCase{"KiloHertz1000", make({Hz, Kilo}, '4', {'5', '0', '0', '0'}), "kHz", "500.0",
+                      500.0, 1000},
+        FrequencyCase{"MegaHertz10", make({Hz, Mega}, '1', {'1', '2', '3', '4'}), "MHz", "1.234",
+                      1.234, 10}),
+    [](const testing::TestParamInfo<FrequencyCase>& row) { return std::string(row.param.name); });
 
 TEST(DecodeHandOver, AdaptsTheLimitTextsToTheLocaleFirst) {
     DecoderFixture f(",");

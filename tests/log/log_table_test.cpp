@@ -114,6 +114,24 @@ TEST(LogTable, ChangeListFollowsAppendsLoadsAndClear) {
     EXPECT_EQ(table.changeList(), (std::vector<ChangeTriple>{{1, 0, 4}}));
 }
 
+// What a load that replaces the content would lose: readings appended since the table was
+// emptied or last saved; records read from a file are in that file already.
+TEST(LogTable, CountsReadingsNotSavedSinceTheLastSaveOrClear) {
+    LogTable table;
+    EXPECT_EQ(table.unsavedReadings(), 0u);
+    table.append(reading(1, "a", "1"), RowOrigin::Reading);
+    table.append(reading(2, "b", "2"), RowOrigin::Reading);
+    table.append(reading(3, "c", "3"));  // from a file
+    EXPECT_EQ(table.unsavedReadings(), 2u);
+    table.markSaved();
+    EXPECT_EQ(table.unsavedReadings(), 0u);
+    EXPECT_EQ(table.rowCount(), 3u) << "saving keeps the rows";
+    table.append(reading(4, "d", "4"), RowOrigin::Reading);
+    EXPECT_EQ(table.unsavedReadings(), 1u);
+    table.clear();
+    EXPECT_EQ(table.unsavedReadings(), 0u) << "nothing is left to lose";
+}
+
 TEST(LogTable, TellsItsObserverAboutAppendsBatchesAndResets) {
     LogTable table;
     std::vector<std::string> events;

@@ -295,6 +295,13 @@ TEST_F(ReadingLogTest, LoadedRowsDoNotMoveCountersOrChart) {
     EXPECT_EQ(numbers(), (std::vector<std::int32_t>{77, 77, 1}));
     EXPECT_EQ(log.LoggedCount(), 1);
     EXPECT_EQ(chart.pointCount(0), 2);
+    EXPECT_EQ(table.unsavedReadings(), 1u) << "only the logged reading is unsaved";
+    decode(makeReading("1"));
+    log.setRepeatSet(false);
+    decode(makeReading("1"));  // dropped as a repeat
+    EXPECT_EQ(table.unsavedReadings(), 2u);
+    log.RecordNewClick();
+    EXPECT_EQ(table.unsavedReadings(), 0u);
 }
 
 }  // namespace

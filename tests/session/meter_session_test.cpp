@@ -118,6 +118,27 @@ TEST_F(Session, SamplingModeLogsAtTheTickOnly) {
     EXPECT_EQ(session->cds1().displayText(0, LogField::Value), "05.00");
 }
 
+// The repeat filter compares value, function, unit and range mode: the same digits on the
+// kilohertz range are a new reading, logged with the unit of its range.
+TEST_F(Session, RepeatFilterTellsHertzFromKiloHertz) {
+    session->log().setRepeatSet(false);
+    Packet hertz;
+    hertz.digits = {'3', '2', '7', '7'};
+    hertz.with({testpkt::Auto, testpkt::Hz});
+    Packet kiloHertz = hertz;
+    kiloHertz.with({testpkt::Kilo});
+    for (const Packet& p : {hertz, hertz, kiloHertz, kiloHertz}) {
+        const Bytes bytes = onTheWire(p);
+        session->receiveSerial(bytes.data(), bytes.size());
+    }
+    ASSERT_EQ(session->cds1().rowCount(), 2U);
+    EXPECT_EQ(session->cds1().displayText(0, LogField::Unit), "Hz");
+    EXPECT_EQ(session->cds1().displayText(1, LogField::Unit), "kHz");
+    EXPECT_EQ(session->cds1().displayText(1, LogField::Value), "32.77");
+    EXPECT_EQ(chart.pointCount(0), 2);
+    EXPECT_EQ(session->log().RecordNo(), 5) << "the dropped repeats still count";
+}
+
 TEST_F(Session, WatchdogTickDarkensTheLinkOnTheThirdTickAfterAPacket) {
     const Bytes packet = onTheWire(dcVolts({'0', '5', '0', '0'}));
     session->receiveSerial(packet.data(), packet.size());

@@ -15,8 +15,11 @@ public:
     std::deque<std::optional<FileDialogResult>> saveAnswers, openAnswers;
     std::vector<FileDialogRequest> saveRequests, openRequests;
     std::vector<QString> informations, errors, applicationErrors;
+    /// One entry per error box, in step with `errors`: its informative text, or empty.
+    std::vector<QString> errorDetails;
     struct Question {
         QString caption, text;
+        bool yesIsDefault = true;
     };
     std::vector<Question> questions;
     bool confirmAnswer = true;
@@ -30,9 +33,20 @@ public:
         return next(openAnswers);
     }
     void information(QWidget*, const QString& text) override { informations.push_back(text); }
-    void error(QWidget*, const QString& text) override { errors.push_back(text); }
+    void error(QWidget*, const QString& text) override {
+        errors.push_back(text);
+        errorDetails.emplace_back();
+    }
+    void errorWithDetails(QWidget*, const QString& text, const QString& details) override {
+        errors.push_back(text);
+        errorDetails.push_back(details);
+    }
     bool confirm(QWidget*, const QString& caption, const QString& text) override {
-        questions.push_back({caption, text});
+        questions.push_back({caption, text, true});
+        return confirmAnswer;
+    }
+    bool confirmDefaultNo(QWidget*, const QString& caption, const QString& text) override {
+        questions.push_back({caption, text, false});
         return confirmAnswer;
     }
     void applicationError(const QString& text) override { applicationErrors.push_back(text); }
