@@ -18,8 +18,10 @@ Command-line tools of the VXM-90 interface program.
 Commands:
   decode    decode meter packets from standard input into JSON lines
   sim       the simulated meter: emit packets (raw, as cable reports, or on a pty)
-  log       log decoded readings with the program's rules and save them to a file
+  log       log decoded readings with the program's rules and save them to a file, from
+            standard input, the USB cable or a serial device
   convert   load a data file and save it in the format another name chooses
+  usb       list the HID devices the program sees ('usb list')
 
 'vxm90-cli COMMAND --help' describes each command.
 )";
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
             status = runLog(args, STDIN_FILENO, std::cout, std::cerr);
         } else if (command == "convert") {
             status = runConvert(args, std::cout, std::cerr);
+        } else if (command == "usb") {
+            status = runUsb(args, std::cout, std::cerr);
         } else {
             std::cerr << "vxm90-cli: unknown command '" << command << "'\n" << kHelp;
             return kExitUsage;
@@ -53,12 +57,17 @@ int main(int argc, char** argv) {
         std::cerr << "vxm90-cli " << command << ": out of memory\n";
         return kExitFailure;
     }
+    // A text of 1 KiB or more is written at once, not buffered: its failure is already here.
+    const bool failedBefore = !std::cout;
+    const int errorBefore = errno;
     errno = 0;
     std::cout.flush();
     if (!std::cout) {
         // A command that failed has said why; one that succeeded has lost its output.
-        if (status == kExitOk)
-            std::cerr << "vxm90-cli " << command << ": " << writeErrorText(errno) << '\n';
+        if (status == kExitOk) {
+            std::cerr << "vxm90-cli " << command << ": "
+                      << writeErrorText(failedBefore ? errorBefore : errno) << '\n';
+        }
         return kExitFailure;
     }
     return status;

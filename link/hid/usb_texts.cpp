@@ -90,7 +90,6 @@ QString cablePermissionText(const QString& node, const QString& reason, bool rea
 
 QString cableRemovedText(const QString& caption) {
     return QStringLiteral(
-               "The USB interface cable (%1) was removed. The USB connection has been closed; "
-               "plug the cable in and click \"USB Connection\" to connect again.")
+               "The USB interface cable (%1) was removed. The USB connection has been closed.")
         .arg(caption);
 }
