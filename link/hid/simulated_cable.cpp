@@ -181,7 +181,8 @@ std::vector<HidInterface> SimulatedCablePlatform::enumerate() {
     const std::lock_guard lock(m_state->mutex);
     if (!m_state->present) return {};
     std::string identity = kIdentity;
-    if (m_state->plugging > 0) identity += "#" + std::to_string(m_state->plugging + 1);
+    if (m_state->plugging > 0)
+        identity.append(1, '#').append(std::to_string(m_state->plugging + 1));
     return {{identity, kPath, {"USB to Serial", kVendorId, kProductId}}};
 }
 
