@@ -143,16 +143,16 @@ UsbRun runUsb(double packetsPerSecond, int packets) {
     FixedLocale locale;
     FixedClock clock;
     QtTimers timers;
-    TFCOMM window(WindowEnvironment{
-        .dialogs = dialogs,
-        .locale = locale,
-        .clock = clock,
-        .timers = timers,
-        .serialPlatform = makeQtSerialPlatform(),
-        .comPortDevice = {},
-        .is64BitOs = [] { return true; },
-        .hidPlatform = std::make_unique<StampingCable>(packetsPerSecond, stamp),
-        .hidMonitor = std::make_unique<FixedDeviceSetMonitor>()});
+    TFCOMM window(
+        WindowEnvironment{.dialogs = dialogs,
+                          .locale = locale,
+                          .clock = clock,
+                          .timers = timers,
+                          .serialPlatform = makeQtSerialPlatform(),
+                          .comPortDevice = {},
+                          .is64BitOs = [] { return true; },
+                          .hidPlatform = std::make_unique<StampingCable>(packetsPerSecond, stamp),
+                          .hidMonitor = std::make_unique<FixedDeviceSetMonitor>()});
     window.readingLog().selectRecordLimit(RecordLimitChoice::limitess);
     window.show();  // painted like a real window (the offscreen platform draws too)
 
