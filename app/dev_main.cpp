@@ -1,9 +1,12 @@
-// The program with two development aids, for the screenshot script and the start-up
-// benchmark; the program itself reads no environment. VXM90_FEED_FILE: a file of raw meter
-// bytes fed through the serial handler, one packet's worth every 100 ms, over and over.
-// VXM90_EXIT_WHEN_SHOWN: end once the window has been painted.
+// The program with development aids, for the screenshot script and the start-up benchmark;
+// the program itself reads only its own variables. VXM90_FEED_FILE: a file of raw meter bytes
+// fed through the serial handler, one packet's worth every 100 ms, over and over.
+// VXM90_EXIT_WHEN_SHOWN: end once the window has been painted. VXM90_CONNECT_USB: click
+// "USB Connection" once the window is shown (with VXM90_SIMULATED_CABLE=1, the simulated cable
+// connects as if the user had clicked).
 #include <QCoreApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -51,6 +54,9 @@ protected:
 int main(int argc, char** argv) {
     return runProgram(argc, argv, [](TFCOMM& window) {
         startFeed(window, qEnvironmentVariable("VXM90_FEED_FILE"));
+        if (qEnvironmentVariableIsSet("VXM90_CONNECT_USB")) {
+            QTimer::singleShot(0, &window, [&window] { window.USBCon()->click(); });
+        }
         if (qEnvironmentVariableIsSet("VXM90_EXIT_WHEN_SHOWN")) {
             window.clientArea()->installEventFilter(new ExitWhenPainted(&window));
         }

@@ -4,6 +4,9 @@
 
 #include "app/shell/main_window.h"
 #include "app/shell/platform_info.h"
+#include "link/hid/joined_hid_platform.h"
+#include "link/hid/linux_hid_platform.h"
+#include "link/hid/simulated_cable.h"
 #include "link/serial/port_naming.h"
 #include "link/serial/serial_platform.h"
 #include "log/clock.h"
@@ -14,6 +17,20 @@
 #include "ui/qt_timers.h"
 #include "ui/system_locale.h"
 #include "ui/window_icons.h"
+
+namespace {
+
+/// The system's HID devices; the simulated cable goes first, so that a real cable, listed
+/// after it, is the one selected when both are there.
+std::unique_ptr<HidPlatform> hidPlatform(bool simulatedCable) {
+    std::unique_ptr<HidPlatform> system = makeLinuxHidPlatform();
+    if (!simulatedCable) return system;
+    return std::make_unique<JoinedHidPlatform>(
+        std::make_unique<SimulatedCablePlatform>(SimulatedCableOptions{}, makeRealTimeCablePacer()),
+        std::move(system));
+}
+
+}  // namespace
 
 int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenShown) {
     VxmApplication app(argc, argv);
@@ -29,14 +46,27 @@ int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenS
     const SystemLocale locale;
     const SystemClock clock;
     QtTimers timers;
-    // The one place that reads the environment: the devices bound to COM 1 to COM 4.
+    // The one place that reads the environment: the devices bound to COM 1 to COM 4, and
+    // whether the simulated USB cable is wanted beside the system's HID devices.
     ComPortDeviceResolver comPorts = systemComPortResolver(
         [](const QString& name) { return qEnvironmentVariable(name.toLatin1().constData()); });
-    TFCOMM window(WindowEnvironment{dialogs, reportDialogs, locale, clock, timers,
-                                    makeQtSerialPlatform(), std::move(comPorts),
-                                    &is64BitOperatingSystem});
+    const bool simulatedCable = simulatedCableWanted(qEnvironmentVariable(kSimulatedCableVariable));
+    TFCOMM window(WindowEnvironment{.dialogs = dialogs,
+                                    .reportDialogs = reportDialogs,
+                                    .locale = locale,
+                                    .clock = clock,
+                                    .timers = timers,
+                                    .serialPlatform = makeQtSerialPlatform(),
+                                    .comPortDevice = std::move(comPorts),
+                                    .is64BitOs = &is64BitOperatingSystem,
+                                    .hidPlatform = hidPlatform(simulatedCable),
+                                    .hidMonitor = makeUdevHidMonitor()});
     window.centreOnScreen();
     window.show();
     if (whenShown) whenShown(window);
     return QApplication::exec();
+}
+
+bool simulatedCableWanted(const QString& value) {
+    return !value.isEmpty() && value != QLatin1String("0");
 }

@@ -71,6 +71,7 @@ public:
                 case StopSignals::Wait::Failed:
                     return Result::Failed;
                 case StopSignals::Wait::Ready:
+                case StopSignals::Wait::TimedOut:  // no deadline here
                     break;
             }
             const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());

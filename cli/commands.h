@@ -19,6 +19,7 @@ int runDecode(const std::vector<std::string>& args, int inFd, std::ostream& out,
 int runSim(const std::vector<std::string>& args, int outFd, std::ostream& err);
 int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, std::ostream& err);
 int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int runUsb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 /// The one command built on Qt (library vxm_cli_report): writes the report as a PDF.
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -8,13 +8,15 @@
 #include <cstring>
 
 InputEnd readChunks(int fd, StopSignals& stop,
-                    const std::function<bool(std::string_view chunk)>& onChunk,
-                    std::string& error) {
+                    const std::function<bool(std::string_view chunk)>& onChunk, std::string& error,
+                    StopSignals::Deadline deadline) {
     std::array<char, 65536> buffer{};
     for (;;) {
-        switch (stop.waitFor(fd, POLLIN)) {
+        switch (stop.waitFor(fd, POLLIN, deadline)) {
             case StopSignals::Wait::Stopped:
                 return InputEnd::Stopped;
+            case StopSignals::Wait::TimedOut:
+                return InputEnd::TimeUp;
             case StopSignals::Wait::Failed:
                 error = "cannot wait for input";
                 return InputEnd::Failed;

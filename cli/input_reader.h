@@ -8,13 +8,14 @@
 #include "cli/stop_signals.h"
 
 /// Why reading the input ended.
-enum class InputEnd { EndOfInput, Stopped, Failed };
+enum class InputEnd { EndOfInput, Stopped, TimeUp, Failed };
 
-/// Reads fd until its end, a stop request or a read error, handing every batch to onChunk as
-/// soon as it arrives (a live stream is passed on while it flows). onChunk returns false to end
-/// the reading (Stopped). error is set on Failed.
+/// Reads fd until its end, a stop request, the deadline (TimeUp) or a read error, handing every
+/// batch to onChunk as soon as it arrives (a live stream is passed on while it flows). onChunk
+/// returns false to end the reading (Stopped). error is set on Failed.
 InputEnd readChunks(int fd, StopSignals& stop,
-                    const std::function<bool(std::string_view chunk)>& onChunk, std::string& error);
+                    const std::function<bool(std::string_view chunk)>& onChunk, std::string& error,
+                    StopSignals::Deadline deadline = std::nullopt);
 
 /// Cuts a byte stream into lines ended by LF, CR LF or a lone CR (a CR LF split between two
 /// batches still ends one line); a last line without line end is given by finish().

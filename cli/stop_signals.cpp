@@ -1,7 +1,10 @@
 #include "cli/stop_signals.h"
 
 #include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <ctime>
@@ -14,6 +17,7 @@ StopSignals::StopSignals() {
 }
 
 StopSignals::~StopSignals() {
+    if (m_notifier >= 0) ::close(m_notifier);
     // Drop a stop that is still pending, so that restoring the mask does not end the process.
     const timespec zero{};
     while (sigtimedwait(&m_signals, nullptr, &zero) > 0) {
@@ -45,12 +49,24 @@ bool StopSignals::sleepFor(double seconds) {
     return m_stopped;
 }
 
-StopSignals::Wait StopSignals::waitFor(int fd, short events) {
-    constexpr int kCheckMs = 100;
+int StopSignals::notifier() {
+    if (m_notifier < 0) m_notifier = signalfd(-1, &m_signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    return m_notifier;
+}
+
+StopSignals::Wait StopSignals::waitFor(int fd, short events, Deadline deadline) {
+    using namespace std::chrono;
+    constexpr milliseconds kCheck{100};
     for (;;) {
         if (requested()) return Wait::Stopped;
+        milliseconds wait = kCheck;
+        if (deadline) {
+            const auto left = ceil<milliseconds>(*deadline - steady_clock::now());
+            if (left <= milliseconds::zero()) return Wait::TimedOut;
+            wait = std::min(wait, left);
+        }
         pollfd p{fd, events, 0};
-        const int n = poll(&p, 1, kCheckMs);
+        const int n = poll(&p, 1, static_cast<int>(wait.count()));
         if (n < 0) {
             if (errno == EINTR) continue;
             return Wait::Failed;

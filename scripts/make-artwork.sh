@@ -54,3 +54,15 @@ meter() {
 # CONok: the meter's screen lit; CONokN: the same with the screen dark.
 meter CONok 24 "#40ff40"
 meter CONokN 20 "#202020"
+
+# The program's icon for the desktop (resources/linux/vxm90-<size>.png): the small meter the
+# window draws as its own icon (ui/window_icons.cpp), on the same 16 x 16 grid.
+for size in 48 64 128; do
+    u=$((size * s / 16))
+    convert -size $((16 * u))x$((16 * u)) xc:none -draw "scale $u,$u \
+        stroke #282828 stroke-width 0.8 fill #ffc400 roundrectangle 2.5,0.5 13.5,15.5 2,2 \
+        fill #c8dcbe rectangle 4,2 12,6.5 fill #464646 circle 8,10.5 8,13.1 \
+        fill red circle 5,14 5,14.9 fill black circle 11,14 11,14.9 \
+        fill none stroke black stroke-width 0.9 line 5,5 7,3.5 line 8,3.5 11,5" \
+        -resize "${size}x${size}" -depth 8 -strip "$out/linux/vxm90-$size.png"
+done

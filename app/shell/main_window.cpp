@@ -12,6 +12,9 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/chart/chart_commands.h"
 #include "app/chart/chart_tool_bar.h"
 #include "app/chart/chart_view.h"
@@ -28,6 +31,7 @@
 #include "decode/lcd_panel.h"
 #include "decode/limit_comparator.h"
 #include "decode/meter_decoder.h"
+#include "link/hid/simulated_cable.h"
 #include "link/serial/com_connection.h"
 #include "link/serial/serial_port_driver.h"
 #include "log/chart_pager.h"
@@ -48,9 +52,28 @@ constexpr std::uint16_t kSerialPollDelayMs = 100;
 constexpr int kTimer3IntervalMs = 1000;
 constexpr int kGridRowHeight = 18;
 
+/// What a window given no HID platform sees: no HID services, hence no devices.
+class NoHidDevices final : public HidPlatform {
+public:
+    bool available() const override { return false; }
+    std::vector<HidInterface> enumerate() override { return {}; }
+    HidOpenResult<std::unique_ptr<HidHandle>> open(const std::string&, HidAccess) override {
+        return {nullptr, {ENODEV, errorText(ENODEV)}};
+    }
+    HidOpenResult<std::shared_ptr<HidReadHandle>> openForReading(const std::string&) override {
+        return {nullptr, {ENODEV, errorText(ENODEV)}};
+    }
+    QString errorText(std::uint32_t code) const override {
+        return QString::fromLocal8Bit(std::strerror(static_cast<int>(code)));
+    }
+};
+
 }  // namespace
 
-TFCOMMParts::TFCOMMParts(WindowEnvironment environment) : m_env(std::move(environment)) {}
+TFCOMMParts::TFCOMMParts(WindowEnvironment environment) : m_env(std::move(environment)) {
+    if (!m_env.hidPlatform) m_env.hidPlatform = std::make_unique<NoHidDevices>();
+    if (!m_env.hidMonitor) m_env.hidMonitor = std::make_unique<FixedDeviceSetMonitor>();
+}
 
 TFCOMMParts::~TFCOMMParts() = default;
 
@@ -86,6 +109,17 @@ void TFCOMM::FormCreate() {
     settings.pointsPerPage = kPointsPerPage;
     m_session = std::make_unique<MeterSession>(*m_Chtshow, m_env.clock, m_env.locale,
                                                static_cast<DecoderSink*>(this), settings);
+    // HidCtl lists and checks out the HID devices present; the cable's choices of the model
+    // are read at every connect, and the profile is fixed by now.
+    const TModelProfile& model = m_session->profile();
+    m_usbConnection = std::make_unique<UsbConnection>(
+        *m_env.hidPlatform, *m_env.hidMonitor,
+        UsbCableModel{model.UsbHandler != UsbHandlerKind::None,
+                      static_cast<std::uint32_t>(model.UsbCableSpeed)},
+        static_cast<UsbConnectionHost&>(*this), m_env.dialogs);
+    m_session->frames().setHistorySink([this](std::string_view reportText) {
+        m_usbConnection->addHistoryLine(QString::fromLatin1(reportText));
+    });
     buildLogRegion();
     buildLimitsPanel();
     m_chartCommands = new ChartCommands(
@@ -218,6 +252,7 @@ void TFCOMM::buildMenus() {
 
 void TFCOMM::wireCommands() {
     connect(m_BitBtn1, &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
+    connect(m_USBCon, &QPushButton::clicked, this, [this] { m_usbConnection->USBConClick(); });
 
     connect(m_Panel2->RepeatSet(), &QCheckBox::toggled, this,
             [this](bool checked) { m_session->log().setRepeatSet(checked); });

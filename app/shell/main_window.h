@@ -10,6 +10,8 @@
 
 #include "decode/decoder_sink.h"
 #include "decode/model_profile.h"
+#include "link/hid/hid_platform.h"
+#include "link/hid/usb_connection.h"
 #include "link/serial/port_naming.h"
 #include "link/serial/serial_platform.h"
 #include "link/serial/serial_port_driver.h"
@@ -69,6 +71,10 @@ struct WindowEnvironment {
     std::function<bool()> is64BitOs;
     /// Ends the event loop after the current event (Quit answered Yes).
     std::function<void()> quitApplication = [] { QCoreApplication::quit(); };
+    /// The HID devices of `HidCtl` and the watch on their coming and going; the window takes
+    /// both over. Without a platform the window lists no HID device.
+    std::unique_ptr<HidPlatform> hidPlatform = nullptr;
+    std::unique_ptr<HidDeviceMonitor> hidMonitor = nullptr;
 };
 
 /// The parts of the window that its widgets refer to. TFCOMM derives from this before
@@ -88,9 +94,13 @@ struct TFCOMMParts {
 };
 
 /// The main window `FCOMM`: owns the meter session (model profile, decoder, log, pager), the
-/// serial link and the timers for the whole run, lays out every region at its fixed place in a
-/// 663 x 509 client area, and wires each command to its handler. GUI thread only.
-class TFCOMM : private TFCOMMParts, public QMainWindow, private DecoderSink {
+/// serial link, the USB cable's connection and the timers for the whole run, lays out every
+/// region at its fixed place in a 663 x 509 client area, and wires each command to its
+/// handler. GUI thread only.
+class TFCOMM : private TFCOMMParts,
+               public QMainWindow,
+               private DecoderSink,
+               private UsbConnectionHost {
 public:
     static constexpr QSize kClientSize{663, 509};
 
@@ -127,6 +137,8 @@ public:
     TChartControl& Pager() { return m_session->Pager(); }
     TSerialPortDriver& COMM2() { return *m_COMM2; }
     ComConnection& comConnection() { return *m_comConnection; }
+    /// The USB cable's side: `HidCtl`, `DevListBox`, `HistoryListBox` and their handlers.
+    UsbConnection& usbConnection() { return *m_usbConnection; }
 
     QFrame* Panel5() const { return m_Panel5; }
     QPushButton* USBCon() const { return m_USBCon; }
@@ -155,6 +167,18 @@ private:
     void restartSeries() override;
     void setLeftAxisRange(double minimum, double maximum) override;
     void ReadingDecoded(const TMeterReading& reading, double leftAxisMaximum) override;
+
+    // UsbConnectionHost: the profile's report handler, the empty-report count, USBCon and the
+    // COM controls it hides.
+    void receiveUsbReport(std::uint8_t ReportID, const std::uint8_t* Data,
+                          std::uint16_t Size) override;
+    std::int32_t EmptyReportCount() const override;
+    void resetEmptyReportCount() override;
+    bool USBConDown() const override;
+    void setUSBConDown(bool down) override;
+    void setUSBConCaption(const QString& caption) override;
+    void hideComControls() override;
+    void showComControls() override;
 
     void FormCreate();
     void buildTopBar();
@@ -192,4 +216,6 @@ private:
     QActionGroup* m_recordLimits = nullptr;
     ChartCommands* m_chartCommands = nullptr;
     QPointer<ReportPreview> m_reportPreview;
+    // Last, so it goes first: the cable's reader stops while the widgets it feeds still exist.
+    std::unique_ptr<UsbConnection> m_usbConnection;
 };

@@ -2,6 +2,7 @@
 #include <QActionGroup>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 
 #include "app/chart/chart_commands.h"
 #include "app/chart/chart_view.h"
@@ -15,6 +16,7 @@
 #include "app/shell/main_window.h"
 #include "decode/frame_assembler.h"
 #include "decode/meter_decoder.h"
+#include "link/serial/com_connection.h"
 #include "log/chart_pager.h"
 #include "report/report_preview.h"
 #include "report/report_printer.h"
@@ -83,7 +85,8 @@ void TFCOMM::reportPreviewClosed() {
 }
 
 void TFCOMM::ConTimerTimer() {
-    m_session->ConTimerTick();
+    // The USB half runs on the tick that darkens the indicator, every third one.
+    if (m_session->ConTimerTick()) m_usbConnection->emptyReportWatchdog();
     m_linkLamp->setPanelState(m_session->decoder().panel());
 }
 
@@ -111,6 +114,38 @@ void TFCOMM::ReadingDecoded(const TMeterReading& reading, double) {
     m_linkLamp->setPanelState(panel);
     m_Panel4->showReading(reading.ValueText);
     showLogState();
+}
+
+void TFCOMM::receiveUsbReport(std::uint8_t ReportID, const std::uint8_t* Data, std::uint16_t Size) {
+    m_session->receiveHidReport(ReportID, Data, Size);
+}
+
+std::int32_t TFCOMM::EmptyReportCount() const {
+    return m_session->frames().EmptyReportCount();
+}
+
+void TFCOMM::resetEmptyReportCount() {
+    m_session->frames().resetEmptyReportCount();
+}
+
+bool TFCOMM::USBConDown() const {
+    return m_USBCon->isChecked();
+}
+
+void TFCOMM::setUSBConDown(bool down) {
+    m_USBCon->setChecked(down);
+}
+
+void TFCOMM::setUSBConCaption(const QString& caption) {
+    m_USBCon->setText(caption);
+}
+
+void TFCOMM::hideComControls() {
+    m_comConnection->hideComControls();
+}
+
+void TFCOMM::showComControls() {
+    m_comConnection->showComControls();
 }
 
 void TFCOMM::selectRecordLimit(RecordLimitChoice choice) {

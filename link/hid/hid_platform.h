@@ -12,6 +12,15 @@
 #include <string>
 #include <vector>
 
+/// What the system tells of an interface without opening it, so that a device the user may
+/// not open can still be named (Linux: sysfs). Empty or 0 where the system does not tell.
+struct HidSystemInfo {
+    std::string product;  ///< UTF-8; the USB device's product string
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    bool operator==(const HidSystemInfo&) const = default;
+};
+
 /// One HID interface the system lists.
 struct HidInterface {
     /// Stable for as long as the device stays plugged in; a device plugged in again gets a new
@@ -19,6 +28,7 @@ struct HidInterface {
     std::string identity;
     /// What the interface is opened by (Linux: the /dev/hidrawN node).
     std::string path;
+    HidSystemInfo system{};
 };
 
 /// Vendor, product and version number of a device.

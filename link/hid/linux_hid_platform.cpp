@@ -22,6 +22,7 @@
 
 #include "link/hid/hid_report_descriptor.h"
 #include "link/hid/hid_strings.h"
+#include "link/hid/hid_system_info.h"
 #include "link/hid/hidraw_report.h"
 
 namespace {
@@ -201,6 +202,33 @@ private:
     UdevDevice m_node;
 };
 
+/// Names and IDs from sysfs, readable without access to the node: the USB device's product
+/// string and IDs, else the IDs of the HID device's HID_ID.
+HidSystemInfo systemInfo(udev_device* node, udev_device* hid) {
+    HidSystemInfo info;
+    if (udev_device* usb =
+            udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_device")) {
+        if (const char* product = udev_device_get_sysattr_value(usb, "product")) {
+            info.product = sysfsText(product);
+        }
+        const char* vendorId = udev_device_get_sysattr_value(usb, "idVendor");
+        const char* productId = udev_device_get_sysattr_value(usb, "idProduct");
+        const auto vendor = vendorId ? usbIdFromSysfs(vendorId) : std::nullopt;
+        const auto product = productId ? usbIdFromSysfs(productId) : std::nullopt;
+        if (vendor && product) {
+            info.vendorId = *vendor;
+            info.productId = *product;
+            return info;
+        }
+    }
+    const char* hidId = hid ? udev_device_get_property_value(hid, "HID_ID") : nullptr;
+    if (const auto ids = hidId ? idsFromHidId(hidId) : std::nullopt) {
+        info.vendorId = ids->first;
+        info.productId = ids->second;
+    }
+    return info;
+}
+
 class LinuxHidPlatform final : public HidPlatform {
 public:
     LinuxHidPlatform() : m_udev(udev_new(), [](udev* u) { UdevUnref{}(u); }) {
@@ -227,7 +255,7 @@ public:
             udev_device* hid =
                 udev_device_get_parent_with_subsystem_devtype(device.get(), "hid", nullptr);
             const char* identity = udev_device_get_syspath(hid != nullptr ? hid : device.get());
-            list.push_back({identity, node});
+            list.push_back({identity, node, systemInfo(device.get(), hid)});
         }
         return list;
     }

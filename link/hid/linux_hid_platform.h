@@ -7,7 +7,9 @@
 /// The HID platform over Linux hidraw and libudev.
 ///
 /// - enumerate: the "hidraw" subsystem through libudev; identity is the HID device's sysfs
-///   path (it changes when the device is plugged in again), path the /dev/hidrawN node.
+///   path (it changes when the device is plugged in again), path the /dev/hidrawN node; the
+///   system info comes from sysfs (the USB device's product string and IDs), which a user
+///   without access to the node may read too.
 /// - attributes: HIDIOCGRAWINFO for vendor and product; the version is the USB device's
 ///   bcdDevice (0 without a USB parent).
 /// - strings: the USB device's "product" and "serial" attributes, or HIDIOCGRAWNAME and

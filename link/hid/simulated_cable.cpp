@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <string>
 #include <system_error>
 
 #include "link/hid/cable_line.h"
@@ -47,11 +48,17 @@ struct SimulatedCablePlatform::State {
     int baud = 0;                   // guarded
     std::optional<CableLine> line;  // guarded; runs from the first 2400-baud report
     nanoseconds lineStart{0};       // guarded
+    bool present = true;            // guarded
+    std::uint64_t plugging = 0;     // guarded; counts plug-ins, so handles tell a new cable
 
-    bool setFeature(std::span<const std::uint8_t> report) {
+    /// Lock held: whether a handle opened during plugging `at` is cut off.
+    bool gone(std::uint64_t at) const { return !present || plugging != at; }
+
+    bool setFeature(std::uint64_t at, std::span<const std::uint8_t> report) {
         if (report.size() < 6 || report[0] != 0) return false;
         const int rate = report[1] | report[2] << 8 | report[3] << 16 | report[4] << 24;
         const std::lock_guard lock(mutex);
+        if (gone(at)) return false;
         baud = rate;
         if (rate == kMeterBaud && !line) {
             line.emplace(options.seed, options.packetsPerSecond, kMeterBaud);
@@ -66,14 +73,16 @@ namespace {
 
 class CableHandle final : public HidHandle {
 public:
-    explicit CableHandle(std::shared_ptr<SimulatedCablePlatform::State> state)
-        : m_state(std::move(state)) {}
+    CableHandle(std::shared_ptr<SimulatedCablePlatform::State> state, std::uint64_t plugging)
+        : m_state(std::move(state)), m_plugging(plugging) {}
 
     std::optional<HidAttributes> attributes() override {
+        if (gone()) return std::nullopt;
         return HidAttributes{SimulatedCablePlatform::kVendorId, SimulatedCablePlatform::kProductId,
                              0x0100};
     }
     bool productString(HidStringBuffer& buffer) override {
+        if (gone()) return false;
         std::copy(std::begin(kProduct), std::end(kProduct) - 1, buffer.begin());
         return true;
     }
@@ -87,33 +96,40 @@ public:
         return kCableDescriptor;
     }
     bool setFeature(std::span<const std::uint8_t> report) override {
-        return m_state->setFeature(report);
+        return m_state->setFeature(m_plugging, report);
     }
     std::optional<std::uint32_t> numInputBuffers() override { return 32; }
     bool setNumInputBuffers(std::uint32_t) override { return true; }
 
 private:
+    bool gone() const {
+        const std::lock_guard lock(m_state->mutex);
+        return m_state->gone(m_plugging);
+    }
+
     std::shared_ptr<SimulatedCablePlatform::State> m_state;
+    std::uint64_t m_plugging;
 };
 
 class CableReadHandle final : public HidReadHandle {
 public:
-    explicit CableReadHandle(std::shared_ptr<SimulatedCablePlatform::State> state)
-        : m_state(std::move(state)) {}
+    CableReadHandle(std::shared_ptr<SimulatedCablePlatform::State> state, std::uint64_t plugging)
+        : m_state(std::move(state)), m_plugging(plugging) {}
 
     HidReadResult read(std::span<std::uint8_t> buffer) override {
         SimulatedCablePlatform::State& s = *m_state;
         std::unique_lock lock(s.mutex);
-        const auto interrupted = [this] { return m_interrupted; };
-        s.changed.wait(lock, [&] { return m_interrupted || s.line.has_value(); });
+        const auto stopped = [&] { return m_interrupted || s.gone(m_plugging); };
+        s.changed.wait(lock, [&] { return stopped() || s.line.has_value(); });
         HidReadResult result;
         if (m_interrupted) return result;
+        if (s.gone(m_plugging)) return pulledOut();
         if (!m_caughtUp) {
             s.line->skipTo(s.pacer->now() - s.lineStart);
             m_caughtUp = true;
         }
-        if (!s.pacer->waitUntil(s.lineStart + s.line->nextDue(), lock, s.changed, interrupted)) {
-            return result;
+        if (!s.pacer->waitUntil(s.lineStart + s.line->nextDue(), lock, s.changed, stopped)) {
+            return m_interrupted ? result : pulledOut();
         }
         HidInputReport report = s.line->next();
         if (s.baud != SimulatedCablePlatform::kMeterBaud) report = hidInputReport({});
@@ -133,7 +149,15 @@ public:
     bool setNumInputBuffers(std::uint32_t) override { return true; }
 
 private:
+    static HidReadResult pulledOut() {
+        HidReadResult result;
+        result.kind = HidReadResult::Kind::Failed;
+        result.error = EIO;
+        return result;
+    }
+
     std::shared_ptr<SimulatedCablePlatform::State> m_state;
+    std::uint64_t m_plugging;
     bool m_interrupted = false;  // guarded by the state's mutex
     bool m_caughtUp = false;     // reader thread only
 };
@@ -154,19 +178,45 @@ SimulatedCablePlatform::SimulatedCablePlatform(SimulatedCableOptions options,
 SimulatedCablePlatform::~SimulatedCablePlatform() = default;
 
 std::vector<HidInterface> SimulatedCablePlatform::enumerate() {
-    return {{kIdentity, kPath}};
+    const std::lock_guard lock(m_state->mutex);
+    if (!m_state->present) return {};
+    std::string identity = kIdentity;
+    if (m_state->plugging > 0)
+        identity.append(1, '#').append(std::to_string(m_state->plugging + 1));
+    return {{identity, kPath, {"USB to Serial", kVendorId, kProductId}}};
 }
 
 HidOpenResult<std::unique_ptr<HidHandle>> SimulatedCablePlatform::open(const std::string& path,
                                                                        HidAccess) {
     if (path != kPath) return {nullptr, {ENOENT, reasonFor(ENOENT)}};
-    return {std::make_unique<CableHandle>(m_state), {}};
+    const std::lock_guard lock(m_state->mutex);
+    if (!m_state->present) return {nullptr, {ENODEV, reasonFor(ENODEV)}};
+    return {std::make_unique<CableHandle>(m_state, m_state->plugging), {}};
 }
 
 HidOpenResult<std::shared_ptr<HidReadHandle>> SimulatedCablePlatform::openForReading(
     const std::string& path) {
     if (path != kPath) return {nullptr, {ENOENT, reasonFor(ENOENT)}};
-    return {std::make_shared<CableReadHandle>(m_state), {}};
+    const std::lock_guard lock(m_state->mutex);
+    if (!m_state->present) return {nullptr, {ENODEV, reasonFor(ENODEV)}};
+    return {std::make_shared<CableReadHandle>(m_state, m_state->plugging), {}};
+}
+
+void SimulatedCablePlatform::unplug() {
+    const std::lock_guard lock(m_state->mutex);
+    m_state->present = false;
+    m_state->changed.notify_all();
+}
+
+void SimulatedCablePlatform::plugIn() {
+    const std::lock_guard lock(m_state->mutex);
+    if (m_state->present) return;
+    m_state->present = true;
+    ++m_state->plugging;
+    // A cable that lost power forgets its speed: silent until the next speed report.
+    m_state->baud = 0;
+    m_state->line.reset();
+    m_state->changed.notify_all();
 }
 
 QString SimulatedCablePlatform::errorText(std::uint32_t code) const {

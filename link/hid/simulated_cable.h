@@ -44,8 +44,13 @@ private:
 
 /// The simulated meter's scenario: the packets of `vxm90-cli sim` with the same seed and rate.
 struct SimulatedCableOptions {
+    /// The fastest pace at which every packet still reaches the program: a packet takes 58 ms
+    /// on the 2400-baud line, and the next may start only once a 10 ms report between them
+    /// has come empty (the report handler ends a packet there). Faster packets run together.
+    static constexpr double kMaxFramedPacketsPerSecond = 12.0;
+
     std::uint64_t seed = 1;
-    double packetsPerSecond = 2.5;  ///< > 0; the line carries at most 240 bytes per second
+    double packetsPerSecond = 2.5;  ///< > 0; see kMaxFramedPacketsPerSecond
 };
 
 /// A HID platform with one device: the meter's USB cable with the simulated meter behind it.
@@ -56,6 +61,7 @@ struct SimulatedCableOptions {
 /// byte is pending. After a report of another speed the line goes on but only empty reports
 /// come (the bytes cannot be framed), until 2400 is set again. A reader opened after a pause
 /// picks up the line where it is now: what came meanwhile is lost, as on the real cable.
+/// It can be pulled out and plugged in again (unplug(), plugIn()), as a test's hand would.
 class SimulatedCablePlatform final : public HidPlatform {
 public:
     static constexpr std::uint16_t kVendorId = 0x1209;  // the open test IDs
@@ -75,6 +81,14 @@ public:
                                                    HidAccess access) override;
     HidOpenResult<std::shared_ptr<HidReadHandle>> openForReading(const std::string& path) override;
     QString errorText(std::uint32_t code) const override;
+
+    /// The cable is pulled out: it is no longer listed, it cannot be opened (ENODEV), and a
+    /// waiting read and every later read of a handle opened before fail with EIO, as hidraw's
+    /// do. Any thread.
+    void unplug();
+    /// The cable is plugged in again: listed under a new identity, as a device the system has
+    /// not seen before, and silent until its next speed report. Any thread.
+    void plugIn();
 
     /// The baud rate of the last speed report; 0 before the first.
     int baud() const;

@@ -244,7 +244,7 @@ TEST(SimUsage, RefusesOptionsItCannotHonour) {
 }
 
 TEST(CliHelp, EveryCommandDescribesItself) {
-    for (const std::string command : {"decode", "sim", "log", "convert"}) {
+    for (const std::string command : {"decode", "sim", "log", "convert", "usb"}) {
         const ProcessResult r = runShell(shellQuote(kCliPath) + " " + command + " --help");
         EXPECT_EQ(r.status, 0) << command;
         EXPECT_EQ(r.out.rfind("Usage: vxm90-cli " + command, 0), 0U) << r.out;

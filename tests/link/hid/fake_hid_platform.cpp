@@ -190,7 +190,7 @@ std::vector<HidInterface> FakeHidPlatform::enumerate() {
     const std::lock_guard lock(m_mutex);
     std::vector<HidInterface> list;
     for (const auto& d : m_devices) {
-        if (d->present) list.push_back({d->identity, d->path});
+        if (d->present) list.push_back({d->identity, d->path, d->system});
     }
     return list;
 }

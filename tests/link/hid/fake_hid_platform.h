@@ -21,6 +21,7 @@ std::vector<std::uint8_t> fakeReportDescriptor(std::uint16_t dataBytes,
 struct FakeHidDevice {
     std::string identity;
     std::string path;
+    HidSystemInfo system;                    ///< what enumerate() tells without opening
     bool present = true;                     ///< listed by enumerate()
     bool unplugged = false;                  ///< reads fail with EIO, opens with ENODEV
     std::optional<std::uint32_t> openError;  ///< every open fails with this errno

@@ -7,6 +7,7 @@
 
 #include "link/hid/hid_report_descriptor.h"
 #include "link/hid/hid_strings.h"
+#include "link/hid/hid_system_info.h"
 #include "link/hid/hidraw_report.h"
 
 namespace {
@@ -166,6 +167,26 @@ TEST(HidrawReport, UnnumberedReportsAreReadOneByteInAndGetTheIdZeroBack) {
     EXPECT_EQ(n, (std::vector<std::uint8_t>{0x02, 0xAA, 0, 0, 0, 0, 0}));
 
     EXPECT_EQ(completeHidrawReport(n, 0, true), 0U);
+}
+
+TEST(HidSystemInfo, ReadsUsbIdsAndHidIdAsSysfsWritesThem) {
+    EXPECT_EQ(usbIdFromSysfs("1a86\n"), 0x1A86);
+    EXPECT_EQ(usbIdFromSysfs("E008"), 0xE008);
+    EXPECT_EQ(usbIdFromSysfs("0000"), 0);
+    for (const char* bad : {"", "1a8", "1a860", "1a8g", "-1a8", "0x1a"})
+        EXPECT_EQ(usbIdFromSysfs(bad), std::nullopt) << bad;
+
+    using Ids = std::pair<std::uint16_t, std::uint16_t>;
+    EXPECT_EQ(idsFromHidId("0003:00001A86:0000E008"), Ids(0x1A86, 0xE008));
+    EXPECT_EQ(idsFromHidId("0005:0000046D:0000B01A\n"), Ids(0x046D, 0xB01A));
+    for (const char* bad : {"", "0003", "0003:00001A86", "0003:00011A86:0000E008",
+                            "0003:00001A86:", "0003:zz:0000E008", "000003:1A86:E008"}) {
+        EXPECT_EQ(idsFromHidId(bad), std::nullopt) << bad;
+    }
+
+    EXPECT_EQ(sysfsText("USB to Serial\n"), "USB to Serial");
+    EXPECT_EQ(sysfsText("USB to Serial  \n\n"), "USB to Serial");
+    EXPECT_EQ(sysfsText(" lead"), " lead");
 }
 
 }  // namespace

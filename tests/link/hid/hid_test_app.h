@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/run_until.h"
+
 /// The application of the HID tests. Like the program's own, it ends an event whose handler
 /// throws and records what was thrown.
 class HidTestApp final : public QCoreApplication {
@@ -36,19 +38,11 @@ inline HidTestApp& hidTestApp() {
     return *app;
 }
 
-/// Runs the GUI thread's event loop until done() holds or timeoutMs passed; returns done().
-/// done() is checked after every event, and every few milliseconds for conditions that other
-/// threads change without an event.
+/// Runs the GUI thread's event loop until done() holds or timeoutMs passed; returns done()
+/// (see runEventsUntil).
 inline bool runUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
     hidTestApp();
-    QDeadlineTimer deadline(timeoutMs);
-    QTimer recheck;
-    recheck.start(2);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return runEventsUntil(done, timeoutMs);
 }
 
 /// Waits without running the event loop until done() holds (set by another thread) or

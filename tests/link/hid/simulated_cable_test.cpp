@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,11 +66,37 @@ TEST(CableLine, AReaderThatComesLateLosesWhatCameMeanwhile) {
     EXPECT_EQ(line.nextDue(), 50ms);
 }
 
+/// Runs a line for as many reports as `packets` need and counts the packets that reach the
+/// frame check whole.
+FrameStats framed(double packetsPerSecond, int packets);
+
 /// Collects the packets that pass the frame check.
 struct Packets final : PacketSink {
     std::vector<std::string> hex;
     void packetAccepted(std::string_view FrameHex) override { hex.emplace_back(FrameHex); }
 };
+
+FrameStats framed(double packetsPerSecond, int packets) {
+    Packets sink;
+    FrameAssembler frames(&sink);
+    CableLine line(3, packetsPerSecond, 2400);
+    while (line.packetsStarted() < static_cast<std::uint64_t>(packets)) {
+        const HidInputReport report = line.next();
+        frames.HidDataQM14(report[0], report.data() + 1,
+                           static_cast<std::uint16_t>(report.size() - 1));
+    }
+    return frames.stats();
+}
+
+TEST(CableLine, FramesEveryPacketUpToTheFastestFramedPace) {
+    const double fastest = SimulatedCableOptions::kMaxFramedPacketsPerSecond;
+    const FrameStats atFastest = framed(fastest, 300);
+    EXPECT_EQ(atFastest.failedCheck, 0U);
+    EXPECT_GE(atFastest.accepted, 298U);  // the last one or two may still be on the line
+    // Faster, the gap between two packets is sometimes too short for an empty report.
+    const FrameStats faster = framed(14.0, 300);
+    EXPECT_LT(faster.accepted, 290U);
+}
 
 class SimulatedCableTest : public ::testing::Test {
 protected:
@@ -155,6 +183,49 @@ TEST_F(SimulatedCableTest, AnotherSpeedAfterwardsGivesOnlyEmptyReports) {
     const int reportsAtChange = reports + 2;
     ASSERT_TRUE(runUntil([&] { return reports > reportsAtChange + 200; }));
     EXPECT_LE(payloadReports, payloadBefore + 2);
+}
+
+TEST_F(SimulatedCableTest, PulledOutItFailsReadsAndPluggedInAgainItIsANewSilentDevice) {
+    ASSERT_EQ(cable->enumerate().size(), 1U);
+    EXPECT_EQ(cable->enumerate()[0].system,
+              (HidSystemInfo{"USB to Serial", SimulatedCablePlatform::kVendorId,
+                             SimulatedCablePlatform::kProductId}));
+    device = controller->CheckOutAt(0);
+    int payloadReports = 0;
+    std::vector<std::uint32_t> errors;
+    device->setDataErrorHandler([&](THidDevice&, std::uint32_t error) {
+        errors.push_back(error);
+        if (errors.size() == 3) device->SetDataHandler({});
+    });
+    device->SetDataHandler(
+        [&](THidDevice&, std::uint8_t, const std::uint8_t* data, std::uint16_t size) {
+            if (size > 0 && (data[0] & 0x0F) != 0) ++payloadReports;
+        });
+    sendSpeed(2400);
+    ASSERT_TRUE(runUntil([&] { return payloadReports > 0; }));
+
+    cable->unplug();
+    EXPECT_TRUE(cable->enumerate().empty());
+    EXPECT_EQ(cable->open(SimulatedCablePlatform::kPath, HidAccess::QueryOnly).error.code,
+              std::uint32_t{ENODEV});
+    // The reader's reads fail as hidraw's do after an unplug; the third error stops it.
+    ASSERT_TRUE(runUntil([&] { return !device->HasReader(); }));
+    EXPECT_EQ(errors, (std::vector<std::uint32_t>{EIO, EIO, EIO}));
+    std::uint8_t speed[10] = {0x00, 0x60, 0x09, 0x00, 0x00, 0x03};
+    EXPECT_FALSE(device->SendFeatureReport(speed, 10));
+
+    cable->plugIn();
+    const std::vector<HidInterface> listed = cable->enumerate();
+    ASSERT_EQ(listed.size(), 1U);
+    EXPECT_NE(listed[0].identity, SimulatedCablePlatform::kIdentity);
+    EXPECT_EQ(listed[0].path, SimulatedCablePlatform::kPath);
+    // A handle of the cable before is cut off for good.
+    EXPECT_FALSE(device->SendFeatureReport(speed, 10));
+    EXPECT_EQ(cable->baud(), 0);
+    auto fresh = cable->open(SimulatedCablePlatform::kPath, HidAccess::ReadWrite);
+    ASSERT_NE(fresh.handle, nullptr);
+    EXPECT_TRUE(fresh.handle->setFeature(speed));
+    EXPECT_EQ(cable->baud(), 2400);
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+class MeterSession;
+
+/// The output side of `vxm90-cli log`: the session that applies the window's log rules to what
+/// a capture source brings, and the end of --count. Sources know nothing of files; they hand
+/// over serial bytes or input reports, and the rows appear in session().cds1() as they are
+/// logged, where whatever writes them out (now: the save at the end) finds them.
+class LogTarget {
+public:
+    /// count: the capture wants this many rows (nullopt: no limit). session: not owned.
+    LogTarget(MeterSession& session, std::optional<std::size_t> count);
+
+    /// Serial bytes, in batches of any size. With a count they are fed up to the carriage
+    /// return that logs the last row wanted and the rest is dropped. False once full.
+    bool receiveSerial(const std::uint8_t* data, std::size_t size);
+    /// One input report of the USB cable (data: the bytes after the report ID). Dropped once
+    /// full; false then.
+    bool receiveHidReport(std::uint8_t reportId, const std::uint8_t* data, std::uint16_t size);
+    /// The count is reached.
+    bool full() const;
+
+    MeterSession& session() { return m_session; }
+
+private:
+    MeterSession& m_session;
+    std::optional<std::size_t> m_count;
+};
