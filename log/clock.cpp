@@ -1,15 +1,78 @@
 #include "log/clock.h"
 
+#include <chrono>
 #include <ctime>
 
-TimeOfDay SystemClock::timeOfDay() const {
-    const std::time_t now = std::time(nullptr);
+namespace {
+
+// Floor division, so that moments before 1970 still get milliseconds from 0 to 999.
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2 ? 1 : 0;
+    const std::int64_t era = floorDiv(y, 400);
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+LocalDateTime fromTm(const std::tm& tm, int millisecond, int offsetMinutes) {
+    LocalDateTime result;
+    result.year = tm.tm_year + 1900;
+    result.month = tm.tm_mon + 1;
+    result.day = tm.tm_mday;
+    result.hour = tm.tm_hour;
+    result.minute = tm.tm_min;
+    // A leap second (60) is shown as 59: the log's times run 00 to 59.
+    result.second = tm.tm_sec > 59 ? 59 : tm.tm_sec;
+    result.millisecond = millisecond;
+    result.utcOffsetMinutes = offsetMinutes;
+    return result;
+}
+
+}  // namespace
+
+LocalDateTime SystemTimeZone::local(std::int64_t utcMs) const {
+    const std::int64_t seconds = floorDiv(utcMs, 1000);
+    const auto millisecond = static_cast<int>(utcMs - seconds * 1000);
+    const auto time = static_cast<std::time_t>(seconds);
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &now);
+    localtime_s(&local, &time);
 #else
-    localtime_r(&now, &local);
+    localtime_r(&time, &local);
 #endif
-    // A leap second (60) is shown as 59: the log's times run 00 to 59.
-    return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec > 59 ? 59 : local.tm_sec};
+    // The offset is what the local wall clock shows minus the moment, both read as UTC.
+    const std::int64_t wall =
+        daysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                      static_cast<unsigned>(local.tm_mday)) *
+            86400 +
+        local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    const auto offset = static_cast<int>(floorDiv(wall - seconds, 60));
+    return fromTm(local, millisecond, offset);
+}
+
+LocalDateTime FixedOffsetTimeZone::local(std::int64_t utcMs) const {
+    const std::int64_t shifted = utcMs + std::int64_t{m_offsetMinutes} * 60'000;
+    const std::int64_t seconds = floorDiv(shifted, 1000);
+    const auto millisecond = static_cast<int>(shifted - seconds * 1000);
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &time);
+#else
+    gmtime_r(&time, &utc);
+#endif
+    return fromTm(utc, millisecond, m_offsetMinutes);
+}
+
+ClockReading SystemClock::read() const {
+    const auto now =
+        std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now());
+    const std::int64_t utcMs = now.time_since_epoch().count();
+    return ClockReading{m_zone.local(utcMs).timeOfDay(), utcMs};
 }

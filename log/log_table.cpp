@@ -99,8 +99,14 @@ std::uint32_t LogTable::intern(std::string_view text) {
 }
 
 void LogTable::append(const LogRecord& record, RowOrigin origin) {
-    if ((m_rowCount >> kChunkShift) == m_chunks.size()) {
+    const std::size_t chunk = m_rowCount >> kChunkShift;
+    if (chunk == m_chunks.size()) {
+        m_stampChunks.reserve(chunk + 1);
         m_chunks.push_back(std::make_unique<Row[]>(kChunkRows));
+        m_stampChunks.emplace_back();
+    }
+    if (record.dateTimeUtcMs && !m_stampChunks[chunk]) {
+        m_stampChunks[chunk] = std::make_unique_for_overwrite<std::int64_t[]>(kChunkRows);
     }
     Row& row = m_chunks[m_rowCount >> kChunkShift][m_rowCount & (kChunkRows - 1)];
     row.nulls = 0;
@@ -129,6 +135,11 @@ void LogTable::append(const LogRecord& record, RowOrigin origin) {
     }
     if (m_nvalStored) m_nval.push_back(record.NVal.value_or(0));
     if (!record.NVal) row.nulls |= nullBit(LogField::NVal);
+    if (record.dateTimeUtcMs) {
+        m_stampChunks[chunk][m_rowCount & (kChunkRows - 1)] = *record.dateTimeUtcMs;
+    } else {
+        row.nulls |= kNoDateTime;
+    }
     ++m_rowCount;
     if (origin == RowOrigin::Reading) ++m_unsavedReadings;
     if (m_updateDepth == 0) notifyAppended();
@@ -143,6 +154,7 @@ void LogTable::notifyAppended() {
 
 void LogTable::clear() {
     m_chunks.clear();
+    m_stampChunks.clear();
     m_rowCount = 0;
     m_poolIndex.clear();
     m_poolViews.clear();
@@ -174,6 +186,7 @@ std::string LogTable::displayText(std::size_t row, LogField field) const {
 LogRecord LogTable::record(std::size_t row) const {
     LogRecord result;
     result.RowState = rowState(row);
+    result.dateTimeUtcMs = dateTimeUtcMs(row);
     for (const LogField field : kLogFields) {
         if (isIntegerField(field)) {
             result.integer(field) = integer(row, field);

@@ -51,6 +51,9 @@ struct LogRecord {
     std::optional<std::string> Auto;
     std::optional<std::int32_t> NVal;
     std::uint8_t RowState = kRowStateInserted;
+    /// When a reading was logged, in milliseconds since 1970-01-01 UTC; a record loaded from a
+    /// file has none (the files keep only the Time text).
+    std::optional<std::int64_t> dateTimeUtcMs;
 
     /// The text member of a text field; `field` must not be No or NVal.
     std::optional<std::string>& text(LogField field);
@@ -119,6 +122,12 @@ public:
     /// A field as the grid shows it: integers in decimal, a field without value as "".
     std::string displayText(std::size_t row, LogField field) const;
     std::uint8_t rowState(std::size_t row) const { return rowAt(row).state; }
+    /// The row's date-time (see LogRecord::dateTimeUtcMs), or std::nullopt.
+    std::optional<std::int64_t> dateTimeUtcMs(std::size_t row) const {
+        const Row& r = rowAt(row);
+        if ((r.nulls & kNoDateTime) != 0) return std::nullopt;
+        return m_stampChunks[row >> kChunkShift][row & (kChunkRows - 1)];
+    }
     LogRecord record(std::size_t row) const;
 
     /// The change list: the list given to replaceChangeList (as it came), followed by one
@@ -148,8 +157,9 @@ private:
         std::int32_t no;
         std::uint32_t text[5];  // pool ids of Time, DC/AC, Value, Unit, Auto
         std::uint8_t state;
-        std::uint8_t nulls;  // bit i set: field i of kLogFields has no value
+        std::uint8_t nulls;  // bit i set: field i of kLogFields has no value; kNoDateTime
     };
+    static constexpr std::uint8_t kNoDateTime = 0x80;
     static constexpr std::size_t kChunkShift = 16;
     static constexpr std::size_t kChunkRows = std::size_t{1} << kChunkShift;
 
@@ -166,6 +176,9 @@ private:
     void notifyAppended();
 
     std::vector<std::unique_ptr<Row[]>> m_chunks;
+    // Date-times beside the rows, chunk by chunk; a chunk whose rows all come from files has
+    // none, so loaded rows cost nothing for them.
+    std::vector<std::unique_ptr<std::int64_t[]>> m_stampChunks;
     std::size_t m_rowCount = 0;
     // Interned texts: bytes in blocks that never move, so the views and the index keys stay
     // valid until clear().

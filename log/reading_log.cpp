@@ -75,8 +75,10 @@ void ReadingLog::offer(bool sampled) {
         m_LastLoggedKey = std::move(key);
         ++m_LoggedCount;
         LogRecord row;
+        const ClockReading now = m_clock.read();
         row.Value = m_reading.ValueText;
-        row.Time = timeText(sampled);
+        row.Time = timeText(now.local, sampled);
+        row.dateTimeUtcMs = now.utcMs;
         row.No = m_RecordNo;
         row.DcAc = m_reading.FunctionText;
         row.Unit = m_reading.UnitText;
@@ -89,8 +91,7 @@ void ReadingLog::offer(bool sampled) {
     m_RecordNo = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_RecordNo) + 1u);
 }
 
-std::string ReadingLog::timeText(bool sampled) const {
-    const TimeOfDay now = m_clock.timeOfDay();
+std::string ReadingLog::timeText(const TimeOfDay& now, bool sampled) const {
     if (sampled) return m_locale.formatTimeOfDay(now);
     const std::string sep = m_locale.timeSeparator();
     char buf[64];

@@ -104,7 +104,7 @@ public:
 
 private:
     void offer(bool sampled);
-    std::string timeText(bool sampled) const;
+    std::string timeText(const TimeOfDay& now, bool sampled) const;
     void setPBar2Position(double value);
 
     LogTable& m_table;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,6 +91,25 @@ TEST(LogTable, KeepsRowsAcrossChunkEdges) {
                   row == 65537 ? std::optional<std::int32_t>(row) : std::nullopt);
     }
     EXPECT_EQ(table.pooledTextCount(), 1000u + 4u);  // values, "00:00:00", "DC", "V", "pass"
+}
+
+// Date-times use all 64 bits (negative before 1970, far future) and stay apart from the nulls.
+TEST(LogTable, KeepsEachRowsDateTimeOrItsAbsence) {
+    LogTable table;
+    const std::optional<std::int64_t> stamps[] = {
+        std::nullopt, 0, -1, 1'796'915'730'250, std::int64_t{1} << 40, INT64_MIN, INT64_MAX};
+    for (const auto& stamp : stamps) {
+        LogRecord r = reading(1, "00:00:00", "1");
+        r.NVal.reset();
+        r.dateTimeUtcMs = stamp;
+        table.append(r);
+    }
+    for (std::size_t row = 0; row < std::size(stamps); ++row) {
+        EXPECT_EQ(table.dateTimeUtcMs(row), stamps[row]) << row;
+        EXPECT_EQ(table.record(row).dateTimeUtcMs, stamps[row]) << row;
+        EXPECT_EQ(table.integer(row, LogField::NVal), std::nullopt) << row;
+        EXPECT_EQ(table.No(row), 1) << row;
+    }
 }
 
 TEST(LogTable, ChangeListFollowsAppendsLoadsAndClear) {

@@ -31,7 +31,10 @@ protected:
         for (int s = 0; s < chart.seriesCount(); ++s)
             chart.addPoint(s, 0.0);
         clock.now = {15, 15, 30};
+        clock.utcMs = kTenDecember1515;
     }
+
+    static constexpr std::int64_t kTenDecember1515 = 1'796'915'730'250;  // 2026-12-10 15:15:30.250
 
     void decode(const TMeterReading& r, double axisMax = 6000.0) { log.ReadingDecoded(r, axisMax); }
 
@@ -60,6 +63,7 @@ TEST_F(ReadingLogTest, NormalModeAppendsRowWithAllFieldsAndChartPoint) {
     expected.Value = "-05.99";
     expected.Unit = "V";
     expected.Auto = "Fail";
+    expected.dateTimeUtcMs = kTenDecember1515;
     EXPECT_EQ(table.record(0), expected);
     EXPECT_EQ(log.RecordNo(), 2);
     EXPECT_EQ(log.LoggedCount(), 1);
@@ -76,6 +80,31 @@ TEST_F(ReadingLogTest, NormalModeTimeIsTwoDigitTwentyFourHourWithLocaleSeparator
     clock.now = {7, 5, 9};
     decode(makeReading("1"));
     EXPECT_EQ(table.text(0, LogField::Time), "07.05.09");
+}
+
+// The Time text says only the time of day; the date-time beside it keeps the order of a run
+// that crosses midnight, in both modes.
+TEST_F(ReadingLogTest, RowsAcrossMidnightKeepTheirDateTimes) {
+    const std::int64_t beforeMidnight = 1'796'947'199'900;  // 2026-12-10 23:59:59.900 UTC
+    clock.now = {23, 59, 59};
+    clock.utcMs = beforeMidnight;
+    decode(makeReading("1"));
+    clock.now = {0, 0, 0};
+    clock.utcMs = beforeMidnight + 150;
+    decode(makeReading("2"));
+    log.setRecordSI(true);
+    decode(makeReading("3"));
+    clock.now = {0, 0, 1};
+    clock.utcMs = beforeMidnight + 1100;
+    log.Timer3Timer();
+
+    ASSERT_EQ(table.rowCount(), 3u);
+    EXPECT_EQ(table.text(0, LogField::Time), "23:59:59");
+    EXPECT_EQ(table.text(1, LogField::Time), "00:00:00");
+    EXPECT_EQ(table.text(2, LogField::Time), "0:00:01");
+    EXPECT_EQ(table.dateTimeUtcMs(0), beforeMidnight);
+    EXPECT_EQ(table.dateTimeUtcMs(1), beforeMidnight + 150);
+    EXPECT_EQ(table.dateTimeUtcMs(2), beforeMidnight + 1100);
 }
 
 struct FilterCase {
