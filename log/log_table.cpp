@@ -146,10 +146,12 @@ void LogTable::append(const LogRecord& record, RowOrigin origin) {
 }
 
 void LogTable::notifyAppended() {
-    if (m_unreportedFrom < m_rowCount && m_observer.rowsAppended) {
-        m_observer.rowsAppended(m_unreportedFrom, m_rowCount - m_unreportedFrom);
-    }
+    const std::size_t first = m_unreportedFrom;
     m_unreportedFrom = m_rowCount;
+    if (first == m_rowCount) return;
+    for (const auto& [id, observer] : m_observers) {
+        if (observer.rowsAppended) observer.rowsAppended(first, m_rowCount - first);
+    }
 }
 
 void LogTable::clear() {
@@ -167,7 +169,9 @@ void LogTable::clear() {
     m_unsavedReadings = 0;
     m_unreportedFrom = 0;
     ++m_generation;
-    if (m_observer.reset) m_observer.reset();
+    for (const auto& [id, observer] : m_observers) {
+        if (observer.reset) observer.reset();
+    }
 }
 
 void LogTable::replaceChangeList(std::vector<ChangeTriple> list) {
@@ -216,8 +220,14 @@ std::vector<ChangeTriple> LogTable::changeList() const {
     return list;
 }
 
-void LogTable::setObserver(LogTableObserver observer) {
-    m_observer = std::move(observer);
+LogTable::ObserverId LogTable::addObserver(LogTableObserver observer) {
+    const ObserverId id = m_nextObserverId++;
+    m_observers.emplace_back(id, std::move(observer));
+    return id;
+}
+
+void LogTable::removeObserver(ObserverId id) {
+    std::erase_if(m_observers, [id](const auto& entry) { return entry.first == id; });
 }
 
 void LogTable::beginUpdate() {

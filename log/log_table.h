@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 /// The fields of a log record, in table order; the data files rely on this order.
@@ -136,7 +137,11 @@ public:
     ChangeTriple change(std::size_t index) const;
     std::vector<ChangeTriple> changeList() const;
 
-    void setObserver(LogTableObserver observer);
+    /// Adds a view to tell about changes; the id removes it again. Views are told in the order
+    /// they were added.
+    using ObserverId = std::uint32_t;
+    ObserverId addObserver(LogTableObserver observer);
+    void removeObserver(ObserverId id);
     /// While an update runs (calls nest), appends are reported once, when the outermost ends.
     void beginUpdate();
     void endUpdate();
@@ -192,7 +197,8 @@ private:
     std::vector<ChangeTriple> m_givenChanges;
     std::size_t m_derivedFrom = 0;  // rows from here on contribute (position, 0, 4)
     std::size_t m_unsavedReadings = 0;
-    LogTableObserver m_observer;
+    std::vector<std::pair<ObserverId, LogTableObserver>> m_observers;
+    ObserverId m_nextObserverId = 1;
     std::uint64_t m_generation = 0;
     int m_updateDepth = 0;
     std::size_t m_unreportedFrom = 0;

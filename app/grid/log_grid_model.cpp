@@ -53,11 +53,11 @@ LogGridModel::LogGridModel(LogTable& table, QObject* parent)
         m_rows = clampToInt(m_table.rowCount());
         endResetModel();
     };
-    m_table.setObserver(std::move(observer));
+    m_observerId = m_table.addObserver(std::move(observer));
 }
 
 LogGridModel::~LogGridModel() {
-    m_table.setObserver({});
+    m_table.removeObserver(m_observerId);
 }
 
 int LogGridModel::rowCount(const QModelIndex& parent) const {

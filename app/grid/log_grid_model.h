@@ -27,5 +27,6 @@ public:
 
 private:
     LogTable& m_table;
+    LogTable::ObserverId m_observerId = 0;
     int m_rows = 0;
 };

@@ -178,7 +178,7 @@ TEST_P(XmlReject, FailsLeavingAnEmptyWorkingTable) {
     LogTable table;
     table.append(makeRecord(1, "before", {}, {}, {}, {}));
     std::size_t resets = 0;
-    table.setObserver({{}, [&] { ++resets; }});
+    table.addObserver({{}, [&] { ++resets; }});
     const FileResult result = loadXmlPacket(GetParam().bytes, table);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.kind, FileMessageKind::Error);

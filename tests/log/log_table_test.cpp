@@ -155,7 +155,7 @@ TEST(LogTable, CountsReadingsNotSavedSinceTheLastSaveOrClear) {
 TEST(LogTable, TellsItsObserverAboutAppendsBatchesAndResets) {
     LogTable table;
     std::vector<std::string> events;
-    table.setObserver({[&](std::size_t first, std::size_t count) {
+    table.addObserver({[&](std::size_t first, std::size_t count) {
                            events.push_back("append " + std::to_string(first) + "+" +
                                             std::to_string(count));
                        },
@@ -179,6 +179,27 @@ TEST(LogTable, TellsItsObserverAboutAppendsBatchesAndResets) {
     }
     EXPECT_EQ(events,
               (std::vector<std::string>{"append 0+1", "append 1+3", "reset", "append 0+2"}));
+}
+
+// The grid and the recovery journal both watch the table; one leaving must not silence the other.
+TEST(LogTable, TellsEveryObserverUntilItIsRemoved) {
+    LogTable table;
+    std::vector<std::string> events;
+    const auto watch = [&](std::string name) {
+        return table.addObserver({[&events, name](std::size_t first, std::size_t count) {
+                                      events.push_back(name + " " + std::to_string(first) + "+" +
+                                                       std::to_string(count));
+                                  },
+                                  [&events, name] { events.push_back(name + " reset"); }});
+    };
+    const LogTable::ObserverId grid = watch("grid");
+    watch("journal");
+    table.append(reading(1, "a", "1"));
+    table.removeObserver(grid);
+    table.append(reading(2, "a", "1"));
+    table.clear();
+    EXPECT_EQ(events, (std::vector<std::string>{"grid 0+1", "journal 0+1", "journal 1+1",
+                                                "journal reset"}));
 }
 
 }  // namespace
