@@ -6,6 +6,7 @@ set(kLayers
     "log:decode"
     "files:decode log"
     "session:decode log"
+    "journal:decode log"
     "sim:decode"
     "ui:decode log files"
     "link/serial:decode ui"
@@ -15,7 +16,7 @@ set(kLayers
     "app/chart:decode log ui"
     "app/grid:decode log files ui"
     "app/limits:decode log ui"
-    "app/shell:decode log files session ui link report app/lcd app/chart app/grid app/limits"
-    "app:decode log files session ui link report app/shell"
-    "cli:decode log files session sim link ui report"
+    "app/shell:decode log files session journal ui link report app/lcd app/chart app/grid app/limits"
+    "app:decode log files session journal ui link report app/shell"
+    "cli:decode log files session journal sim link ui report"
 )
