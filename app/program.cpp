@@ -1,9 +1,11 @@
 #include "app/program.h"
 
 #include <QStyleFactory>
+#include <QTimer>
 
 #include "app/shell/main_window.h"
 #include "app/shell/platform_info.h"
+#include "journal/journal_file.h"
 #include "link/hid/joined_hid_platform.h"
 #include "link/hid/linux_hid_platform.h"
 #include "link/hid/simulated_cable.h"
@@ -51,6 +53,9 @@ int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenS
     ComPortDeviceResolver comPorts = systemComPortResolver(
         [](const QString& name) { return qEnvironmentVariable(name.toLatin1().constData()); });
     const bool simulatedCable = simulatedCableWanted(qEnvironmentVariable(kSimulatedCableVariable));
+    const SystemTimeZone timeZone;
+    const auto journals = journalFolder(qEnvironmentVariable("XDG_STATE_HOME").toStdString(),
+                                        qEnvironmentVariable("HOME").toStdString());
     TFCOMM window(WindowEnvironment{.dialogs = dialogs,
                                     .reportDialogs = reportDialogs,
                                     .locale = locale,
@@ -60,11 +65,17 @@ int runProgram(int& argc, char** argv, const std::function<void(TFCOMM&)>& whenS
                                     .comPortDevice = std::move(comPorts),
                                     .is64BitOs = &is64BitOperatingSystem,
                                     .hidPlatform = hidPlatform(simulatedCable),
-                                    .hidMonitor = makeUdevHidMonitor()});
+                                    .hidMonitor = makeUdevHidMonitor(),
+                                    .journalFolder = journals,
+                                    .timeZone = &timeZone});
     window.centreOnScreen();
     window.show();
+    // The question about an earlier run's readings comes with the window behind it.
+    QTimer::singleShot(0, &window, [&window] { window.offerLeftoverJournals(); });
     if (whenShown) whenShown(window);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    window.finishJournal();
+    return status;
 }
 
 bool simulatedCableWanted(const QString& value) {

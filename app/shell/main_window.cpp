@@ -27,6 +27,7 @@
 #include "app/lcd/link_lamp_widget.h"
 #include "app/limits/limits_panel.h"
 #include "app/shell/platform_info.h"
+#include "app/shell/recovery_journal.h"
 #include "decode/frame_assembler.h"
 #include "decode/lcd_panel.h"
 #include "decode/limit_comparator.h"
@@ -109,6 +110,9 @@ void TFCOMM::FormCreate() {
     settings.pointsPerPage = kPointsPerPage;
     m_session = std::make_unique<MeterSession>(*m_Chtshow, m_env.clock, m_env.locale,
                                                static_cast<DecoderSink*>(this), settings);
+    m_recoveryJournal = std::make_unique<RecoveryJournal>(
+        m_session->cds1(), m_env.clock, m_env.timeZone ? *m_env.timeZone : m_utc, m_env.timers,
+        m_env.dialogs, this, m_env.journalFolder);
     // HidCtl lists and checks out the HID devices present; the cable's choices of the model
     // are read at every connect, and the profile is fixed by now.
     const TModelProfile& model = m_session->profile();

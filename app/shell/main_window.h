@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "decode/decoder_sink.h"
 #include "decode/model_profile.h"
@@ -48,10 +50,12 @@ class LogGridView;
 class LogPanel;
 class LogTable;
 class MeterDecoder;
+class RecoveryJournal;
 class ReportDialogs;
 class ReportPreview;
 class ReportPrinter;
 class TChartControl;
+class TimeZone;
 
 /// What the window takes from outside: dialogs, locale, clock, timers, the serial port and
 /// the platform's answers. main() passes the real ones, tests pass fakes; nothing in the window
@@ -75,6 +79,11 @@ struct WindowEnvironment {
     /// both over. Without a platform the window lists no HID device.
     std::unique_ptr<HidPlatform> hidPlatform = nullptr;
     std::unique_ptr<HidDeviceMonitor> hidMonitor = nullptr;
+    /// The folder of the recovery journals (this run's, and those left by runs that did not end
+    /// cleanly); std::nullopt: the log is not journaled.
+    std::optional<std::string> journalFolder = std::nullopt;
+    /// Local date-times (the journal's question); nullptr: UTC.
+    const TimeZone* timeZone = nullptr;
 };
 
 /// The parts of the window that its widgets refer to. TFCOMM derives from this before
@@ -84,7 +93,11 @@ struct TFCOMMParts {
     explicit TFCOMMParts(WindowEnvironment environment);
     ~TFCOMMParts();
     WindowEnvironment m_env;
+    /// The zone when the environment names none.
+    FixedOffsetTimeZone m_utc;
     std::unique_ptr<MeterSession> m_session;
+    /// Follows the session's log; goes before it.
+    std::unique_ptr<RecoveryJournal> m_recoveryJournal;
     std::unique_ptr<TSerialPortDriver> m_COMM2;
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<Timer> m_ConTimer;
@@ -122,6 +135,10 @@ public:
     void BtPrintClick();
     void ConTimerTimer();
     void Timer3Timer();
+    /// Once the window shows: offers back the readings of runs that did not end cleanly.
+    void offerLeftoverJournals();
+    /// The program ends cleanly: this run's recovery journal goes.
+    void finishJournal();
     /// The general error report: an error no step handles, shown captioned "VXM-90".
     void reportError(const QString& message);
 
@@ -136,6 +153,7 @@ public:
     ReadingLog& readingLog() { return m_session->log(); }
     TChartControl& Pager() { return m_session->Pager(); }
     TSerialPortDriver& COMM2() { return *m_COMM2; }
+    RecoveryJournal& recoveryJournal() { return *m_recoveryJournal; }
     ComConnection& comConnection() { return *m_comConnection; }
     /// The USB cable's side: `HidCtl`, `DevListBox`, `HistoryListBox` and their handlers.
     UsbConnection& usbConnection() { return *m_usbConnection; }

@@ -14,6 +14,8 @@
 #include "app/lcd/link_lamp_widget.h"
 #include "app/limits/limits_panel.h"
 #include "app/shell/main_window.h"
+
+#include "app/shell/recovery_journal.h"
 #include "decode/frame_assembler.h"
 #include "decode/meter_decoder.h"
 #include "link/serial/com_connection.h"
@@ -26,6 +28,14 @@
 
 void TFCOMM::receiveSerialData(const std::uint8_t* bytes, std::int32_t size) {
     if (size > 0) m_session->receiveSerial(bytes, static_cast<std::size_t>(size));
+}
+
+void TFCOMM::offerLeftoverJournals() {
+    m_recoveryJournal->offerLeftovers();
+}
+
+void TFCOMM::finishJournal() {
+    m_recoveryJournal->finish();
 }
 
 void TFCOMM::BitBtn1Click() {

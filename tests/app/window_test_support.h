@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/shell/main_window.h"
@@ -37,7 +39,9 @@ Packet dcVolts(const char (&digits)[5]);
 /// and a fake serial port whose COM 1 is "/dev/ttyFAKE0" (the others are unbound).
 class WindowFixture {
 public:
-    explicit WindowFixture(bool is64Bit = true);
+    /// journalFolder: where the window keeps its recovery journal; none by default.
+    explicit WindowFixture(bool is64Bit = true,
+                           std::optional<std::string> journalFolder = std::nullopt);
     ~WindowFixture();
 
     void feed(const Packet& packet);
