@@ -33,7 +33,7 @@ void putTwoDigits(std::string& text, std::size_t at, int value) {
     text[at + 1] = static_cast<char>('0' + value % 10);
 }
 
-// A typical logged row: the time walks through the day, the value through a few thousand
+// A typical logged row: its date-time and the time walk through the day, the value through a few thousand
 // readings, the rest repeats. Rewrites `r` in place so that making it costs next to nothing.
 void typicalRow(std::int32_t i, LogRecord& r) {
     if (!r.Time) {
@@ -50,6 +50,7 @@ void typicalRow(std::int32_t i, LogRecord& r) {
     putTwoDigits(*r.Value, 3, i % 100);
     r.No = i + 1;
     r.Auto = i % 7 == 0 ? "Fail" : "pass";
+    r.dateTimeUtcMs = std::int64_t{1'796'860'800'000} + std::int64_t{i} * 400;  // from 2026-12-10
 }
 
 void fillTable(LogTable& table, std::int32_t rows) {
