@@ -18,9 +18,11 @@
 #include <string>
 
 #include "app/shell/main_window.h"
+#include "bench/support/qt_bench_main.h"
+#include "bench/support/silent_dialogs.h"
+#include "decode/locale_info.h"
 #include "journal/journal_file.h"
 #include "journal/table_journal.h"
-#include "decode/locale_info.h"
 #include "link/serial/serial_platform.h"
 #include "log/clock.h"
 #include "log/log_table.h"
@@ -30,22 +32,6 @@
 #include "ui/qt_timers.h"
 
 namespace {
-
-class NoDialogs : public Dialogs {
-public:
-    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    void information(QWidget*, const QString&) override {}
-    void error(QWidget*, const QString&) override {}
-    void errorWithDetails(QWidget*, const QString&, const QString&) override {}
-    bool confirm(QWidget*, const QString&, const QString&) override { return false; }
-    bool confirmDefaultNo(QWidget*, const QString&, const QString&) override { return false; }
-    void applicationError(const QString&) override {}
-};
 
 using Packet = std::array<std::uint8_t, 14>;
 
@@ -84,7 +70,7 @@ struct ScratchJournalFolder {
 
 struct Bench {
     ScratchJournalFolder journals;
-    NoDialogs dialogs;
+    SilentDialogs dialogs;
     QtReportDialogs reportDialogs;  // never opened here
     FixedLocale locale;
     FixedClock clock;
@@ -93,10 +79,19 @@ struct Bench {
 
     Bench(std::int64_t logged, bool journal) {
         // The serial port is never opened here; packets go straight to the window.
-        window = std::make_unique<TFCOMM>(WindowEnvironment{
-            dialogs, reportDialogs, locale, clock, timers, makeQtSerialPlatform(), {},
-            [] { return true; }, [] {}, nullptr, nullptr,
-            journal ? std::optional<std::string>(journals.path) : std::nullopt});
+        window = std::make_unique<TFCOMM>(
+            WindowEnvironment{dialogs,
+                              reportDialogs,
+                              locale,
+                              clock,
+                              timers,
+                              makeQtSerialPlatform(),
+                              {},
+                              [] { return true; },
+                              [] {},
+                              nullptr,
+                              nullptr,
+                              journal ? std::optional<std::string>(journals.path) : std::nullopt});
         window->recordLimitAction(RecordLimitChoice::limitess)->trigger();
         window->show();
         const std::uint8_t lineFeed = 0x0A;
@@ -192,10 +187,5 @@ BENCHMARK(BM_StartToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(5)->
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    installFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

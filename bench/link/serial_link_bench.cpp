@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "app/shell/main_window.h"
+#include "bench/support/qt_bench_main.h"
+#include "bench/support/silent_dialogs.h"
 #include "link/serial/com_connection.h"
 #include "link/serial/serial_platform.h"
 #include "link/serial/serial_port_driver.h"
@@ -32,23 +34,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class SilentDialogs final : public Dialogs {
-public:
-    int errors = 0;
-    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    void information(QWidget*, const QString&) override {}
-    void error(QWidget*, const QString&) override { ++errors; }
-    void errorWithDetails(QWidget*, const QString&, const QString&) override { ++errors; }
-    bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    bool confirmDefaultNo(QWidget*, const QString&, const QString&) override { return false; }
-    void applicationError(const QString&) override { ++errors; }
-};
 
 struct LinkRun {
     int sent = 0;
@@ -213,12 +198,5 @@ BENCHMARK(BM_SustainedPacketRate)
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

@@ -22,6 +22,8 @@
 
 #include "app/grid/log_grid_model.h"
 #include "app/shell/main_window.h"
+#include "bench/support/qt_bench_main.h"
+#include "bench/support/silent_dialogs.h"
 #include "decode/frame_assembler.h"
 #include "link/hid/simulated_cable.h"
 #include "link/serial/serial_platform.h"
@@ -62,23 +64,6 @@ double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
 }
-
-class SilentDialogs final : public Dialogs {
-public:
-    int messages = 0;
-    std::optional<FileDialogResult> saveFile(QWidget*, const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<FileDialogResult> openFile(QWidget*, const FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    void information(QWidget*, const QString&) override { ++messages; }
-    void error(QWidget*, const QString&) override { ++messages; }
-    void errorWithDetails(QWidget*, const QString&, const QString&) override { ++messages; }
-    bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    bool confirmDefaultNo(QWidget*, const QString&, const QString&) override { return false; }
-    void applicationError(const QString&) override { ++messages; }
-};
 
 /// Notes when each read of the cable completed, on the reader thread.
 class StampingReadHandle final : public HidReadHandle {
@@ -219,12 +204,5 @@ BENCHMARK(BM_UsbReportToRowAtFullRate)->Iterations(1)->Unit(benchmark::kMillisec
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

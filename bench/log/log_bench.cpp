@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/support/resident_memory.h"
 #include "decode/locale_info.h"
 #include "files/text_file.h"
 #include "files/xml_packet.h"
@@ -17,24 +18,14 @@
 
 namespace {
 
-// Resident memory of this process in bytes.
-double residentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
-}
-
 void putTwoDigits(std::string& text, std::size_t at, int value) {
     text[at] = static_cast<char>('0' + value / 10);
     text[at + 1] = static_cast<char>('0' + value % 10);
 }
 
-// A typical logged row: its date-time and the time walk through the day, the value through a few thousand
-// readings, the rest repeats. Rewrites `r` in place so that making it costs next to nothing.
+// A typical logged row: its date-time and the time walk through the day, the value through a few
+// thousand readings, the rest repeats. Rewrites `r` in place so that making it costs next to
+// nothing.
 void typicalRow(std::int32_t i, LogRecord& r) {
     if (!r.Time) {
         r.Time = "00:00:00";

@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+#include "bench/support/qt_bench_main.h"
+#include "bench/support/resident_memory.h"
 #include "log/log_table.h"
 #include "report/page_view.h"
 #include "report/report_dialogs.h"
@@ -35,16 +37,6 @@ public:
         return nullptr;
     }
 };
-
-double residentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
-}
 
 double heapInUse() {
     return static_cast<double>(mallinfo2().uordblks);
@@ -164,10 +156,5 @@ BENCHMARK(BM_ReportPdf)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    installFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }
