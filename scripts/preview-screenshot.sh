@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 cat >"$work/shoot.sh" <<SHOT
 #!/usr/bin/env bash
 set -euo pipefail
-VXM90_FEED_FILE="$work/feed.bin" "$PWD/$build/app/vxm90-dev" &
+XDG_STATE_HOME="$work/state" VXM90_FEED_FILE="$work/feed.bin" "$PWD/$build/app/vxm90-dev" &
 pid=\$!
 sleep 6
 window=\$(xdotool search --sync --name "VXM-90 Interface Program" | head -n 1)

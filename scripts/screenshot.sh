@@ -32,7 +32,8 @@ fi
 cat >"$work/shoot.sh" <<SHOT
 #!/usr/bin/env bash
 set -euo pipefail
-env $program_env "$PWD/$build/app/vxm90-dev" &
+# The shot ends the program with a signal; its recovery journal stays in the scratch folder.
+XDG_STATE_HOME="$work/state" env $program_env "$PWD/$build/app/vxm90-dev" &
 pid=\$!
 sleep $wait_s
 import -window root "$work/screen.png"
