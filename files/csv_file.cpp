@@ -174,12 +174,44 @@ private:
     std::size_t m_offsetLength = 0;
 };
 
+// The columns value, unit, display and display_unit of a Value text with a Unit text, kept per
+// Value text for the Unit text it came with last: a value is nearly always logged in one unit.
+struct ReadingColumns {
+    std::optional<std::uint32_t> unitId;
+    bool known = false;
+    bool overload = false;
+    std::string bytes;
+};
+
+void prepareColumns(const PreparedTexts& texts, const LogTable& table,
+                    std::optional<std::uint32_t> valueId, std::optional<std::uint32_t> unitId,
+                    ReadingColumns& columns) {
+    const std::string_view valueText = valueId ? table.pooledText(*valueId) : std::string_view();
+    columns.known = true;
+    columns.unitId = unitId;
+    columns.overload = isOverloadText(valueText);
+    columns.bytes.clear();
+    const UnitMeaning* unit = texts.unit(unitId);
+    if (unit && !columns.overload) {
+        if (const auto value = scaledDecimalText(valueText, unit->exponent))
+            columns.bytes += *value;
+    }
+    columns.bytes.push_back(',');
+    if (unit) columns.bytes += unit->baseUnit;
+    columns.bytes.push_back(',');
+    columns.bytes += texts.field(valueId);
+    columns.bytes.push_back(',');
+    columns.bytes += unit ? unit->displayUnit : texts.field(unitId);
+}
+
 }  // namespace
 
 struct CsvRowFormat::Prepared {
     explicit Prepared(const TimeZone& zone) : minutes(zone) {}
     PreparedTexts texts;
     MinuteCache minutes;
+    std::vector<ReadingColumns> byValue;  // indexed by the Value text's pool id
+    ReadingColumns withoutValue;
     std::uint64_t generation = 0;
     bool used = false;
 };
@@ -195,10 +227,15 @@ void CsvRowFormat::writeHeader(OutputBuffer& out) {
 void CsvRowFormat::writeRows(const LogTable& table, std::size_t first, std::size_t last,
                              OutputBuffer& out) {
     Prepared& prepared = *m_prepared;
-    if (prepared.used && prepared.generation != table.generation()) prepared.texts.reset();
+    if (prepared.used && prepared.generation != table.generation()) {
+        prepared.texts.reset();
+        prepared.byValue.clear();
+        prepared.withoutValue = {};
+    }
     prepared.used = true;
     prepared.generation = table.generation();
     prepared.texts.extend(table);
+    prepared.byValue.resize(table.pooledTextCount());
     const PreparedTexts& texts = prepared.texts;
 
     // A text field of 20 bytes is at most 60 bytes of UTF-8, 122 quoted; a value at most the
@@ -227,20 +264,12 @@ void CsvRowFormat::writeRows(const LogTable& table, std::size_t first, std::size
 
         const auto valueId = table.textId(row, LogField::Value);
         const auto unitId = table.textId(row, LogField::Unit);
-        const std::string_view valueText =
-            valueId ? table.pooledText(*valueId) : std::string_view();
-        const bool overload = isOverloadText(valueText);
-        const UnitMeaning* unit = texts.unit(unitId);
-        if (unit && !overload) {
-            if (const auto value = scaledDecimalText(valueText, unit->exponent))
-                at = put(at, *value);
+        ReadingColumns& columns = valueId ? prepared.byValue[*valueId] : prepared.withoutValue;
+        if (!columns.known || columns.unitId != unitId) {
+            prepareColumns(texts, table, valueId, unitId, columns);
         }
-        *at++ = ',';
-        if (unit) at = put(at, unit->baseUnit);
-        *at++ = ',';
-        at = put(at, texts.field(valueId));
-        *at++ = ',';
-        at = put(at, unit ? unit->displayUnit : texts.field(unitId));
+        const bool overload = columns.overload;
+        at = put(at, columns.bytes);
         *at++ = ',';
         *at++ = ',';  // range: not kept in a row
         at = put(at, texts.field(table.textId(row, LogField::Auto)));
