@@ -6,8 +6,9 @@
 #include <chrono>
 #include <memory>
 
-CaptureLoop::CaptureLoop(StopSignals& stop, StopSignals::Deadline deadline)
-    : m_stop(stop), m_deadline(deadline) {}
+CaptureLoop::CaptureLoop(StopSignals& stop, StopSignals::Deadline deadline,
+                         std::function<void()> onWake, int wakeMs)
+    : m_stop(stop), m_deadline(deadline), m_onWake(std::move(onWake)), m_wakeMs(wakeMs) {}
 
 void CaptureLoop::end(CaptureEnd why) {
     if (m_end) return;
@@ -42,6 +43,12 @@ CaptureEnd CaptureLoop::run() {
         using namespace std::chrono;
         const auto left = ceil<milliseconds>(*m_deadline - steady_clock::now());
         timeUp.start(static_cast<int>(std::max<milliseconds::rep>(left.count(), 0)));
+    }
+
+    QTimer wake;
+    if (m_onWake) {
+        QObject::connect(&wake, &QTimer::timeout, &wake, [this] { m_onWake(); });
+        wake.start(m_wakeMs);
     }
 
     m_loop.exec();

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <functional>
 #include <optional>
 
 #include "cli/capture.h"
@@ -26,7 +27,9 @@ private:
 /// SIGINT or SIGTERM arrives, or the deadline passes; the first reason wins. Main thread.
 class CaptureLoop {
 public:
-    CaptureLoop(StopSignals& stop, StopSignals::Deadline deadline);
+    /// onWake: called every wakeMs while the loop runs (none when empty).
+    CaptureLoop(StopSignals& stop, StopSignals::Deadline deadline,
+                std::function<void()> onWake = {}, int wakeMs = 250);
 
     /// Serves events until the capture ends; at once when it has ended already.
     CaptureEnd run();
@@ -37,6 +40,8 @@ public:
 private:
     StopSignals& m_stop;
     StopSignals::Deadline m_deadline;
+    std::function<void()> m_onWake;
+    int m_wakeMs;
     std::optional<CaptureEnd> m_end;
     QEventLoop m_loop;
 };

@@ -19,7 +19,8 @@ CaptureEnd capturePort(const std::string& device, LogTarget& target, StopSignals
                        StopSignals::Deadline deadline, std::ostream& err) {
     const CommandApplication app;
     QtTimers timers;
-    CaptureLoop loop(stop, deadline);
+    CaptureLoop loop(
+        stop, deadline, [&target] { target.wake(); }, LogTarget::kWakeMs);
     const QString name = QString::fromStdString(device);
     TSerialPortDriver driver(
         makeQtSerialPlatform(),

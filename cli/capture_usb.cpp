@@ -69,7 +69,8 @@ CaptureEnd captureUsb(bool simulatedCable, const SimulatedCableOptions& cable, L
     const std::unique_ptr<HidPlatform> platform = commandLineHidPlatform(simulatedCable, cable);
     const std::unique_ptr<HidDeviceMonitor> monitor = makeUdevHidMonitor();
     ConsoleDialogs dialogs(err);
-    CaptureLoop loop(stop, deadline);
+    CaptureLoop loop(
+        stop, deadline, [&target] { target.wake(); }, LogTarget::kWakeMs);
     HeadlessUsbHost host(target, loop);
     MeterSession& session = target.session();
     const TModelProfile& model = session.profile();

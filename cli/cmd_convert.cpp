@@ -11,8 +11,10 @@ namespace {
 constexpr std::string_view kHelp = R"(Usage: vxm90-cli convert IN OUT
 
 Loads the data file IN into an empty log and saves the log as OUT, each in the format its
-name chooses: an XML data packet for a name ending in ".xml", TAB-separated text otherwise.
-When IN fails to load, "Failed to Load File!" is printed and OUT is left untouched.
+name chooses: an XML data packet for a name ending in ".xml", TAB-separated text otherwise;
+OUT may also end in ".csv" for the CSV export (times of logged rows in the local time zone;
+rows loaded from a file keep their time text). A CSV file is not loaded back: as IN it
+fails. When IN fails to load, "Failed to Load File!" is printed and OUT is left untouched.
 
 Exit status: 0 when OUT was written, 1 when loading or saving failed, 2 on a usage error.
 )";

@@ -10,6 +10,7 @@
 #include "cli/capture_usb.h"
 #include "cli/commands.h"
 #include "cli/input_reader.h"
+#include "cli/log_output.h"
 #include "cli/log_target.h"
 #include "cli/stop_signals.h"
 #include "decode/integer_text.h"
@@ -25,9 +26,19 @@ constexpr std::string_view kHelp =
                       [--high H] [--low L] --out FILE
 
 A headless logger. Passes every decoded reading through the program's log rules in the
-normal mode, and when the capture ends saves the log to FILE: an XML data packet when FILE
-ends in ".xml", TAB-separated text otherwise. An earlier FILE is only replaced once the new
-one is complete.
+normal mode and writes the log to FILE: CSV when FILE ends in ".csv", an XML data packet
+when it ends in ".xml", TAB-separated text otherwise.
+
+TAB text and CSV are written to FILE as the rows arrive: FILE is emptied at the first write
+(an earlier FILE is replaced then), the header goes first, every row reaches FILE as soon as
+it is logged, and it is forced onto the disk at least once a second. An XML data packet can
+only be written whole: it is saved when the capture ends (an earlier FILE is only replaced
+once the new one is complete), and until then every row is journalled as it arrives in the
+TAB text file FILE.partial.txt (FILE.partial-2.txt and on when that name is taken), which
+is removed once FILE is saved. So when the capture is killed (SIGKILL, a crash, a power
+cut), FILE (TAB text, CSV) or FILE.partial.txt (XML) holds every row logged up to the last
+second, the last line at most torn; the window's Open command and `vxm90-cli convert` load
+the TAB text, e.g. `vxm90-cli convert FILE.partial.txt FILE`.
 
 Sources (standard input when none is given):
   (none)            the meter's raw serial byte stream on standard input, as decode reads it
@@ -45,7 +56,7 @@ Sources (standard input when none is given):
 
 The capture ends at the end of standard input, after --count N logged rows, after
 --seconds S, on SIGINT (Ctrl+C) or SIGTERM, or when the cable or device goes away; the log
-is saved in every case.
+is written out in every case.
 
 Options:
   --count N     stop once N rows are logged
@@ -56,11 +67,11 @@ Options:
                 50000, 100000, or limitless (10000000)
   --high H      high limit (default 6000)
   --low L       low limit (default -6000)
-  --out FILE    where to save the log (required)
+  --out FILE    where to write the log (required)
   --help        show this text
 
-Exit status: 0 when the log was saved, 1 when the source could not be opened (nothing is
-saved then), went away or failed, or saving failed, 2 on a usage error.
+Exit status: 0 when the log was saved, 1 when the source could not be opened (FILE is not
+touched then), went away or failed, or saving failed, 2 on a usage error.
 )";
 
 enum class Source { Stdin, Usb, Port };
@@ -90,7 +101,8 @@ CaptureEnd captureStdin(int fd, LogTarget& target, StopSignals& stop,
             return target.receiveSerial(reinterpret_cast<const std::uint8_t*>(chunk.data()),
                                         chunk.size());
         },
-        error, deadline);
+        error, deadline,
+        InputTick{std::chrono::milliseconds(LogTarget::kWakeMs), [&target] { target.wake(); }});
     switch (end) {
         case InputEnd::EndOfInput:
             return CaptureEnd::SourceEnded;
@@ -187,6 +199,13 @@ int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, st
     // Before any thread starts, so that every thread leaves the two signals to it.
     StopSignals stop;
     LogTarget target(session, count);
+    const SystemTimeZone zone;
+    LogOutput output(*outFile, zone, err);
+    target.setWriter([&output, &session] {
+        using namespace std::chrono;
+        output.update(session.cds1(),
+                      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    });
     StopSignals::Deadline deadline;
     if (seconds) {
         deadline = std::chrono::steady_clock::now() +
@@ -206,9 +225,11 @@ int runLog(const std::vector<std::string>& args, int inFd, std::ostream& out, st
             break;
     }
     // A cable or device that could not be opened leaves nothing to save.
-    if (end == CaptureEnd::Failed && source != Source::Stdin) return kExitFailure;
+    if (end == CaptureEnd::Failed && source != Source::Stdin && !output.started()) {
+        return kExitFailure;
+    }
 
-    const FileResult saved = saveTableFile(session.cds1(), *outFile);
+    const FileResult saved = output.finish(session.cds1());
     if (!saved.ok) {
         err << saved.message << '\n';
         if (!saved.reason.empty()) err << "vxm90-cli log: " << saved.reason << '\n';

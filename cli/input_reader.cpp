@@ -9,14 +9,28 @@
 
 InputEnd readChunks(int fd, StopSignals& stop,
                     const std::function<bool(std::string_view chunk)>& onChunk, std::string& error,
-                    StopSignals::Deadline deadline) {
+                    StopSignals::Deadline deadline, const InputTick& tick) {
+    using Clock = std::chrono::steady_clock;
     std::array<char, 65536> buffer{};
+    StopSignals::Deadline nextTick;
+    if (tick.run) nextTick = Clock::now() + tick.interval;
+    // Runs the tick when it is due; true when it was.
+    const auto tickIfDue = [&] {
+        if (!nextTick || Clock::now() < *nextTick) return false;
+        tick.run();
+        nextTick = Clock::now() + tick.interval;
+        return true;
+    };
     for (;;) {
-        switch (stop.waitFor(fd, POLLIN, deadline)) {
+        StopSignals::Deadline wake = deadline;
+        if (nextTick && (!wake || *nextTick < *wake)) wake = nextTick;
+        switch (stop.waitFor(fd, POLLIN, wake)) {
             case StopSignals::Wait::Stopped:
                 return InputEnd::Stopped;
             case StopSignals::Wait::TimedOut:
-                return InputEnd::TimeUp;
+                if (tickIfDue() && (!deadline || Clock::now() < *deadline)) continue;
+                if (deadline && Clock::now() >= *deadline) return InputEnd::TimeUp;
+                continue;
             case StopSignals::Wait::Failed:
                 error = "cannot wait for input";
                 return InputEnd::Failed;
@@ -33,6 +47,7 @@ InputEnd readChunks(int fd, StopSignals& stop,
         if (!onChunk(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
             return InputEnd::Stopped;
         }
+        tickIfDue();  // a stream that never pauses still gets its ticks
     }
 }
 

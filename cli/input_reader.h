@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -10,12 +11,20 @@
 /// Why reading the input ended.
 enum class InputEnd { EndOfInput, Stopped, TimeUp, Failed };
 
+/// Work to do at a steady pace while reading, whether bytes arrive or not (none when run is
+/// empty).
+struct InputTick {
+    std::chrono::milliseconds interval{1000};
+    std::function<void()> run;
+};
+
 /// Reads fd until its end, a stop request, the deadline (TimeUp) or a read error, handing every
 /// batch to onChunk as soon as it arrives (a live stream is passed on while it flows). onChunk
-/// returns false to end the reading (Stopped). error is set on Failed.
+/// returns false to end the reading (Stopped). error is set on Failed. tick.run is called
+/// every tick.interval from the start, between batches, also while the input is silent.
 InputEnd readChunks(int fd, StopSignals& stop,
                     const std::function<bool(std::string_view chunk)>& onChunk, std::string& error,
-                    StopSignals::Deadline deadline = std::nullopt);
+                    StopSignals::Deadline deadline = std::nullopt, const InputTick& tick = {});
 
 /// Cuts a byte stream into lines ended by LF, CR LF or a lone CR (a CR LF split between two
 /// batches still ends one line); a last line without line end is given by finish().

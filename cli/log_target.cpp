@@ -16,6 +16,7 @@ bool LogTarget::receiveSerial(const std::uint8_t* data, std::size_t size) {
     if (full()) return false;
     if (!m_count) {
         m_session.receiveSerial(data, size);
+        wake();
         return true;
     }
     // A row can be logged only at a carriage return: feed up to each one and look.
@@ -25,14 +26,16 @@ bool LogTarget::receiveSerial(const std::uint8_t* data, std::size_t size) {
         const std::uint8_t* const next = cr == end ? end : cr + 1;
         m_session.receiveSerial(data, static_cast<std::size_t>(next - data));
         data = next;
-        if (full()) return false;
+        if (full()) break;
     }
-    return true;
+    wake();
+    return !full();
 }
 
 bool LogTarget::receiveHidReport(std::uint8_t reportId, const std::uint8_t* data,
                                  std::uint16_t size) {
     if (full()) return false;
     m_session.receiveHidReport(reportId, data, size);
+    wake();
     return !full();
 }

@@ -17,3 +17,6 @@ bool isValidUtf8(std::string_view bytes);
 /// Converts well-formed UTF-8 to code page 1252 bytes; characters without a byte become '?'.
 /// Ill-formed sequences also become '?'.
 std::string utf8ToCp1252(std::string_view utf8);
+
+/// Converts code page 1252 bytes to UTF-8 (every byte has a character, so nothing is lost).
+std::string cp1252ToUtf8(std::string_view bytes);

@@ -19,6 +19,15 @@ FileResult saveSucceeded(const std::string& fileName) {
     return result;
 }
 
+FileResult textSaveFailed(const std::string& fileName, std::string reason) {
+    FileResult result;
+    result.kind = FileMessageKind::Error;
+    result.caption = "Error";
+    result.message = "Could not save table to specified file: " + fileName;
+    result.reason = std::move(reason);
+    return result;
+}
+
 FileResult loadFailed(std::size_t line, std::string reason, std::size_t column) {
     FileResult result;
     result.kind = FileMessageKind::Error;

@@ -29,6 +29,8 @@ bool hasXmlExtension(std::string_view fileName);
 
 /// "Save table to specified file: <name> Scuss!" (Information).
 FileResult saveSucceeded(const std::string& fileName);
+/// "Could not save table to specified file: <name>" (Error), with the platform's reason.
+FileResult textSaveFailed(const std::string& fileName, std::string reason);
 /// "Failed to Load File!" (Error), with the place and reason for diagnostics.
 FileResult loadFailed(std::size_t line, std::string reason, std::size_t column = 0);
 

@@ -142,22 +142,26 @@ std::optional<std::int32_t> tokenInteger(const Token& token, const NumberFormat&
 }
 
 // The bytes each distinct pooled text contributes to a line: a TAB and the text trimmed, or
-// "NULL" when nothing is left. Prepared once per save, so rows only copy bytes.
+// "NULL" when nothing is left. Prepared once per text, so rows only copy bytes; texts pooled
+// after the last call are prepared by the next one.
 class PreparedTexts {
 public:
-    explicit PreparedTexts(const LogTable& table) {
-        const std::size_t count = table.pooledTextCount();
-        m_offset.reserve(count + 1);
-        for (std::uint32_t id = 0; id < count; ++id) {
+    PreparedTexts() { reset(); }
+    void reset() {
+        m_bytes.clear();
+        m_offset.clear();
+        appendField({});  // a field without value, at offset 0
+        m_nullEnd = static_cast<std::uint32_t>(m_bytes.size());
+        m_offset.push_back(m_nullEnd);
+    }
+    void extend(const LogTable& table) {
+        for (std::size_t id = m_offset.size() - 1; id < table.pooledTextCount(); ++id) {
+            appendField(table.pooledText(static_cast<std::uint32_t>(id)));
             m_offset.push_back(static_cast<std::uint32_t>(m_bytes.size()));
-            appendField(table.pooledText(id));
         }
-        m_offset.push_back(static_cast<std::uint32_t>(m_bytes.size()));
-        m_nullAt = m_bytes.size();
-        appendField({});
     }
     std::string_view field(std::optional<std::uint32_t> id) const {
-        if (!id) return std::string_view(m_bytes).substr(m_nullAt);
+        if (!id) return std::string_view(m_bytes).substr(0, m_nullEnd);
         return std::string_view(m_bytes).substr(m_offset[*id], m_offset[*id + 1] - m_offset[*id]);
     }
 
@@ -185,15 +189,33 @@ private:
         if (quoted) m_bytes.push_back('"');
     }
     std::string m_bytes;
+    // m_offset[id] is where pooled text id begins, m_offset[id + 1] where it ends.
     std::vector<std::uint32_t> m_offset;
-    std::size_t m_nullAt = 0;
+    std::uint32_t m_nullEnd = 0;
 };
 
 }  // namespace
 
-void writeTextTable(const LogTable& table, OutputBuffer& out) {
+struct TextRowFormat::Prepared {
+    PreparedTexts texts;
+    std::uint64_t generation = 0;
+    bool used = false;
+};
+
+TextRowFormat::TextRowFormat() : m_prepared(std::make_unique<Prepared>()) {}
+TextRowFormat::~TextRowFormat() = default;
+
+void TextRowFormat::writeHeader(OutputBuffer& out) {
     out.append("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n");
-    const PreparedTexts prepared(table);
+}
+
+void TextRowFormat::writeRows(const LogTable& table, std::size_t first, std::size_t last,
+                              OutputBuffer& out) {
+    Prepared& prepared = *m_prepared;
+    if (prepared.used && prepared.generation != table.generation()) prepared.texts.reset();
+    prepared.used = true;
+    prepared.generation = table.generation();
+    prepared.texts.extend(table);
     // Lines are built straight into a block that goes out whole. One line is at most an integer,
     // five texts of up to 20 bytes (quoted: doubled quotes and two more) with their TABs, CR LF.
     constexpr std::size_t kMaxLine = 16 + 5 * (1 + 2 * kLogTextWidth + 2) + 2;
@@ -201,15 +223,14 @@ void writeTextTable(const LogTable& table, OutputBuffer& out) {
     char* const begin = block.data();
     char* const flushAt = begin + block.size() - kMaxLine;
     char* at = begin;
-    const std::size_t rows = table.rowCount();
-    for (std::size_t row = 0; row < rows; ++row) {
+    for (std::size_t row = first; row < last; ++row) {
         if (at > flushAt) {
             out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
             at = begin;
         }
         if (const auto no = table.No(row)) at = std::to_chars(at, at + 16, *no).ptr;
         for (const LogField field : kWrittenTexts) {
-            const std::string_view bytes = prepared.field(table.textId(row, field));
+            const std::string_view bytes = prepared.texts.field(table.textId(row, field));
             std::memcpy(at, bytes.data(), bytes.size());
             at += bytes.size();
         }
@@ -219,18 +240,19 @@ void writeTextTable(const LogTable& table, OutputBuffer& out) {
     out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
 }
 
+void writeTextTable(const LogTable& table, OutputBuffer& out) {
+    TextRowFormat format;
+    format.writeHeader(out);
+    format.writeRows(table, 0, table.rowCount(), out);
+}
+
 FileResult TableToTextFile(const LogTable& table, const std::string& fileName) {
     const auto failure = writeFileReplacing(fileName, [&table](OutputBuffer& out) {
         writeTextTable(table, out);
         return true;
     });
     if (!failure) return saveSucceeded(fileName);
-    FileResult result;
-    result.kind = FileMessageKind::Error;
-    result.caption = "Error";
-    result.message = "Could not save table to specified file: " + fileName;
-    result.reason = *failure;
-    return result;
+    return textSaveFailed(fileName, *failure);
 }
 
 std::optional<std::int32_t> parseTableInteger(std::string_view text, const NumberFormat& numbers) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,7 +9,22 @@
 #include "decode/locale_info.h"
 #include "files/file_result.h"
 #include "files/safe_file.h"
+#include "files/table_rows.h"
 #include "log/log_table.h"
+
+/// The TAB text format line by line (see writeTextTable), for a log written as it grows.
+class TextRowFormat final : public TableRowFormat {
+public:
+    TextRowFormat();
+    ~TextRowFormat() override;
+    void writeHeader(OutputBuffer& out) override;
+    void writeRows(const LogTable& table, std::size_t first, std::size_t last,
+                   OutputBuffer& out) override;
+
+private:
+    struct Prepared;
+    std::unique_ptr<Prepared> m_prepared;
+};
 
 /// Writes the TAB text format: the header line, then one line per record (No, Time, DC/AC,
 /// Value, Unit, Auto; texts trimmed of codes 0 to 32, "NULL" when nothing is left), CR LF after

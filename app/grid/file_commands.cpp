@@ -42,9 +42,9 @@ FileCommands::FileCommands(LogTable& table, const LocaleInfo& locale, Dialogs& d
       m_reportError(std::move(reportError)) {}
 
 const QStringList& FileCommands::saveFilters() {
-    static const QStringList kFilters = {QStringLiteral("Excel File(*.xls)"),
-                                         QStringLiteral("XML(*.xml)"),
-                                         QStringLiteral("Txt File(*.txt)")};
+    static const QStringList kFilters = {
+        QStringLiteral("Excel File(*.xls)"), QStringLiteral("XML(*.xml)"),
+        QStringLiteral("Txt File(*.txt)"), QStringLiteral("CSV File(*.csv)")};
     return kFilters;
 }
 

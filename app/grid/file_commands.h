@@ -18,15 +18,16 @@ public:
     FileCommands(LogTable& table, const LocaleInfo& locale, Dialogs& dialogs, QWidget* owner,
                  ErrorReporter reportError);
 
-    /// Save (`saveas`, hidden item `Save1`): `SaveDialog2`, then TAB text or XML by extension;
-    /// a name typed without extension takes that of the chosen entry.
+    /// Save (`saveas`, hidden item `Save1`): `SaveDialog2`, then TAB text, XML or CSV (an entry
+    /// after the three TAB text and XML ones, export only: Open does not offer it and refuses a
+    /// ".csv" name) by extension; a name typed without extension takes that of the chosen entry.
     void saveasClick();
     /// Open (`OpenDataFiles`): `OpenDialog1`, then the file is loaded into the table. Before an
     /// XML file replaces readings that were never saved, the user is asked (No the default).
     /// "Failed to Load File!" names the file, the failing line and the reason as its details.
     void SpeedButton2Click();
 
-    /// The filter entries of the two dialogs.
+    /// The filter entries of the two dialogs; the save dialog's end with "CSV File(*.csv)".
     static const QStringList& saveFilters();
     static const QStringList& openFilters();
 

@@ -15,6 +15,7 @@
 #include "app/grid/file_commands.h"
 #include "app/grid/log_grid_model.h"
 #include "app/grid/log_panel.h"
+#include "files/data_files.h"
 #include "ui/application.h"
 #include "ui/qt_dialogs.h"
 #include "ui/system_locale.h"
@@ -47,7 +48,8 @@ TEST_F(FileCommandsTest, DialogsAskWithTheirFiltersAndRememberTheChoice) {
     EXPECT_TRUE(dialogs.informations.empty());
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     const FileDialogRequest& first = dialogs.saveRequests[0];
-    EXPECT_EQ(first.filters, QStringList({"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}));
+    EXPECT_EQ(first.filters, QStringList({"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)",
+                                          "CSV File(*.csv)"}));
     EXPECT_EQ(first.defaultSuffix, "xls");
     EXPECT_TRUE(first.confirmOverwrite);
     EXPECT_EQ(first.filterIndex, 0);
@@ -95,7 +97,9 @@ TEST_F(FileCommandsTest, ANameWithoutExtensionTakesTheChosenEntrysExtension) {
     };
     for (const Row& row : {Row{"a", 2, "a.txt", "No\tTime"}, Row{"b", 1, "b.xml", "<?xml"},
                            Row{"c", 0, "c.xls", "No\tTime"}, Row{"d.dat", 2, "d.dat", "No\tTime"},
-                           Row{"e.xml", 0, "e.xml", "<?xml"}, Row{"f.v2", 1, "f.v2", "No\tTime"}}) {
+                           Row{"e.xml", 0, "e.xml", "<?xml"}, Row{"f.v2", 1, "f.v2", "No\tTime"},
+                           Row{"g", 3, "g.csv", "time,no,function,value,unit,display,"},
+                           Row{"h.txt", 3, "h.txt", "No\tTime"}}) {
         dialogs.informations.clear();
         save(path(row.typed), row.filterIndex);
         const QString saved = path(row.saved);
@@ -219,6 +223,7 @@ TEST_F(FileCommandsTest, LoadFailuresNameTheFileAndTheReason) {
     write("number.txt", "header\r\nNULL\t10:15:30\tDC\t1.000\tV\tpass\r\n");
     write("empty.txt", "");
     write("fields.xml", "<?xml version=\"1.0\"?><DATAPACKET Version=\"2.0\"/>");
+    write("export.csv", "time,no\r\n10:15:30,1\r\n");
     struct Row {
         const char* name;
         const char* reason;
@@ -228,6 +233,7 @@ TEST_F(FileCommandsTest, LoadFailuresNameTheFileAndTheReason) {
         {"number.txt", "Line 2: 'NULL' is not a valid integer for No"},
         {"empty.txt", "The file holds no line"},
         {"missing.txt", "No such file or directory"},
+        {"export.csv", kCsvNotLoaded},
     };
     for (const Row& row : rows) {
         dialogs.errors.clear();
