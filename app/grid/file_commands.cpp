@@ -33,10 +33,11 @@ QString loadFailureDetails(const QString& fileName, const FileResult& result) {
 
 }  // namespace
 
-FileCommands::FileCommands(LogTable& table, const LocaleInfo& locale, Dialogs& dialogs,
-                           QWidget* owner, ErrorReporter reportError)
+FileCommands::FileCommands(LogTable& table, const LocaleInfo& locale, const TimeZone& zone,
+                           Dialogs& dialogs, QWidget* owner, ErrorReporter reportError)
     : m_table(table),
       m_locale(locale),
+      m_zone(zone),
       m_dialogs(dialogs),
       m_owner(owner),
       m_reportError(std::move(reportError)) {}
@@ -66,7 +67,7 @@ void FileCommands::saveasClick() {
     m_saveFilterIndex = chosen->filterIndex;
     const QString name = savedFileName(chosen->fileName, request.filters.value(chosen->filterIndex),
                                        request.defaultSuffix);
-    const FileResult result = saveTableFile(m_table, nativeName(name));
+    const FileResult result = saveTableFile(m_table, nativeName(name), m_zone);
     if (result.ok) m_table.markSaved();
     showOutcome(result);
 }

@@ -8,6 +8,7 @@ class Dialogs;
 struct FileResult;
 class LocaleInfo;
 class LogTable;
+class TimeZone;
 class QWidget;
 
 /// The Save and Open commands of the log: the two file dialogs with their filters, default
@@ -15,8 +16,9 @@ class QWidget;
 /// GUI thread only; table, locale and dialogs must outlive this.
 class FileCommands {
 public:
-    FileCommands(LogTable& table, const LocaleInfo& locale, Dialogs& dialogs, QWidget* owner,
-                 ErrorReporter reportError);
+    /// zone: the local time of the CSV export's date-times.
+    FileCommands(LogTable& table, const LocaleInfo& locale, const TimeZone& zone, Dialogs& dialogs,
+                 QWidget* owner, ErrorReporter reportError);
 
     /// Save (`saveas`, hidden item `Save1`): `SaveDialog2`, then TAB text, XML or CSV (an entry
     /// after the three TAB text and XML ones, export only: Open does not offer it and refuses a
@@ -36,6 +38,7 @@ private:
 
     LogTable& m_table;
     const LocaleInfo& m_locale;
+    const TimeZone& m_zone;
     Dialogs& m_dialogs;
     QWidget* m_owner;
     ErrorReporter m_reportError;

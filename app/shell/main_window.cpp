@@ -110,9 +110,9 @@ void TFCOMM::FormCreate() {
     settings.pointsPerPage = kPointsPerPage;
     m_session = std::make_unique<MeterSession>(*m_Chtshow, m_env.clock, m_env.locale,
                                                static_cast<DecoderSink*>(this), settings);
-    m_recoveryJournal = std::make_unique<RecoveryJournal>(
-        m_session->cds1(), m_env.clock, m_env.timeZone ? *m_env.timeZone : m_utc, m_env.timers,
-        m_env.dialogs, this, m_env.journalFolder);
+    m_recoveryJournal =
+        std::make_unique<RecoveryJournal>(m_session->cds1(), m_env.clock, zone(), m_env.timers,
+                                          m_env.dialogs, this, m_env.journalFolder);
     // HidCtl lists and checks out the HID devices present; the cable's choices of the model
     // are read at every connect, and the profile is fixed by now.
     const TModelProfile& model = m_session->profile();
@@ -149,7 +149,7 @@ void TFCOMM::FormCreate() {
     buildMenus();
     wireCommands();
     m_fileCommands =
-        std::make_unique<FileCommands>(m_session->cds1(), m_env.locale, m_env.dialogs, this,
+        std::make_unique<FileCommands>(m_session->cds1(), m_env.locale, zone(), m_env.dialogs, this,
                                        [this](const QString& message) { reportError(message); });
 
     m_Timer3->setInterval(kTimer3IntervalMs);

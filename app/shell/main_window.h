@@ -82,7 +82,7 @@ struct WindowEnvironment {
     /// The folder of the recovery journals (this run's, and those left by runs that did not end
     /// cleanly); std::nullopt: the log is not journaled.
     std::optional<std::string> journalFolder = std::nullopt;
-    /// Local date-times (the journal's question); nullptr: UTC.
+    /// Local date-times (the journal's question, the CSV export); nullptr: UTC.
     const TimeZone* timeZone = nullptr;
 };
 
@@ -95,6 +95,7 @@ struct TFCOMMParts {
     WindowEnvironment m_env;
     /// The zone when the environment names none.
     FixedOffsetTimeZone m_utc;
+    const TimeZone& zone() const { return m_env.timeZone ? *m_env.timeZone : m_utc; }
     std::unique_ptr<MeterSession> m_session;
     /// Follows the session's log; goes before it.
     std::unique_ptr<RecoveryJournal> m_recoveryJournal;

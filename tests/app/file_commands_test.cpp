@@ -113,6 +113,24 @@ TEST_F(FileCommandsTest, ANameWithoutExtensionTakesTheChosenEntrysExtension) {
     }
 }
 
+// The CSV's times are local times of the window's zone, not of the machine the tests run on.
+TEST(FileCommandsZone, CsvTimesAreInTheWindowsZone) {
+    const FixedOffsetTimeZone plusOne(60);
+    WindowFixture f(true, std::nullopt, &plusOne);
+    f.clock.utcMs = 1'796'897'730'125;  // 2026-12-10 10:15:30.125 UTC
+    f.feed(dcVolts("0599"));
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("zone.csv"));
+    f.dialogs.saveAnswers.push_back(FileDialogResult{name, 3});
+    f.window->Panel2()->saveas()->click();
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith("2026-12-10T11:15:30.125+01:00,1,DC,5.99,V,05.99,V,"))
+        << lines[1].toStdString();
+}
+
 TEST_F(FileCommandsTest, FrequenciesAreSavedWithTheirPrefixAndOldFilesStillLoad) {
     constexpr std::uint8_t kHertz = 0x08;  // byte 11
     feed(meterPacket('+', "3277", '2', kAuto, 0, kKilo, kHertz));

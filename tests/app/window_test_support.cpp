@@ -39,7 +39,8 @@ Packet dcVolts(const char (&digits)[5]) {
     return meterPacket('+', digits, '2', kAuto | kDc, 0, 0, kVolt);
 }
 
-WindowFixture::WindowFixture(bool is64Bit, std::optional<std::string> journalFolder) {
+WindowFixture::WindowFixture(bool is64Bit, std::optional<std::string> journalFolder,
+                             const TimeZone* zone) {
     windowTestApp();
     clock.now = {10, 15, 30};
     const ComPortDeviceResolver comPorts = [](TComPortNumber port) {
@@ -48,7 +49,7 @@ WindowFixture::WindowFixture(bool is64Bit, std::optional<std::string> journalFol
     window = std::make_unique<TFCOMM>(WindowEnvironment{
         dialogs, reportDialogs, locale, clock, timers, std::make_unique<FakeSerialPlatform>(serial),
         comPorts, [is64Bit] { return is64Bit; }, [this] { ++quits; }, nullptr, nullptr,
-        std::move(journalFolder)});
+        std::move(journalFolder), zone});
     // The meter is already sending: the line feed of its previous packet lines up the first.
     const std::uint8_t lineFeed = 0x0A;
     window->receiveSerialData(&lineFeed, 1);

@@ -39,9 +39,11 @@ Packet dcVolts(const char (&digits)[5]);
 /// and a fake serial port whose COM 1 is "/dev/ttyFAKE0" (the others are unbound).
 class WindowFixture {
 public:
-    /// journalFolder: where the window keeps its recovery journal; none by default.
+    /// journalFolder: where the window keeps its recovery journal; none by default. zone: the
+    /// window's time zone; UTC by default.
     explicit WindowFixture(bool is64Bit = true,
-                           std::optional<std::string> journalFolder = std::nullopt);
+                           std::optional<std::string> journalFolder = std::nullopt,
+                           const TimeZone* zone = nullptr);
     ~WindowFixture();
 
     void feed(const Packet& packet);
