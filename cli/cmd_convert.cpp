@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/load_input.h"
 #include "files/data_files.h"
 #include "log/log_table.h"
 
@@ -12,6 +13,7 @@ constexpr std::string_view kHelp = R"(Usage: vxm90-cli convert IN OUT
 
 Loads the data file IN into an empty log and saves the log as OUT, each in the format its
 name chooses: an XML data packet for a name ending in ".xml", TAB-separated text otherwise;
+IN may also be a recovery journal the window kept ("readings-<date>_<time>.journal");
 OUT may also end in ".csv" for the CSV export (times of logged rows in the local time zone;
 rows loaded from a file keep their time text). A CSV file is not loaded back: as IN it
 fails. When IN fails to load, "Failed to Load File!" is printed and OUT is left untouched.
@@ -43,17 +45,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     const std::string& outFile = parsed->operands[1];
 
     LogTable table;
-    const FixedLocale locale;
-    const FileResult loaded = FileToTable(in, table, locale.userNumberFormat());
-    if (!loaded.ok) {
-        err << loaded.message << '\n';
-        err << "vxm90-cli convert: " << in;
-        if (loaded.line > 0) err << ": line " << loaded.line;
-        if (loaded.column > 0) err << ", column " << loaded.column;
-        if (!loaded.reason.empty()) err << ": " << loaded.reason;
-        err << '\n';
-        return kExitFailure;
-    }
+    if (!loadInput(in, table, "convert", err)) return kExitFailure;
     const FileResult saved = saveTableFile(table, outFile);
     if (!saved.ok) {
         err << saved.message << '\n';

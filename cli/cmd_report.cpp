@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/load_input.h"
 #include "files/data_files.h"
 #include "log/log_table.h"
 #include "report/report_pdf.h"
@@ -18,7 +19,8 @@ namespace {
 
 constexpr std::string_view kHelp = R"(Usage: vxm90-cli report IN OUT.pdf
 
-Loads the data file IN (TAB text, or an XML data packet for a name ending in ".xml") and
+Loads the data file IN (TAB text, an XML data packet for a name ending in ".xml", or a
+recovery journal the window kept) and
 writes the printed report of its records to OUT.pdf: A4 portrait pages with the title, the
 column headings, one line per record and the footer, as the window prints them. A log without
 records gives a PDF of one blank page. No display is needed.
@@ -45,16 +47,7 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const std::string& pdf = parsed->operands[1];
 
     LogTable table;
-    const FixedLocale locale;
-    const FileResult loaded = FileToTable(in, table, locale.userNumberFormat());
-    if (!loaded.ok) {
-        err << loaded.message << '\n';
-        err << "vxm90-cli report: " << in;
-        if (loaded.line > 0) err << ": line " << loaded.line;
-        if (!loaded.reason.empty()) err << ": " << loaded.reason;
-        err << '\n';
-        return kExitFailure;
-    }
+    if (!loadInput(in, table, "report", err)) return kExitFailure;
 
     // The platform comes on the application's own argument list, not from the environment.
     int argc = 3;

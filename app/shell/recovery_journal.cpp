@@ -108,8 +108,12 @@ void RecoveryJournal::offerLeftovers() {
                              .arg(summary.rows)
                              .arg(where));
         } else {
-            m_dialogs.information(m_owner,
-                                  QStringLiteral("The readings are kept in %1.").arg(where));
+            m_dialogs.information(
+                m_owner,
+                QStringLiteral(
+                    "The readings are kept in %1 (\"vxm90-cli convert\" turns it into a data "
+                    "file).")
+                    .arg(where));
         }
     }
     if (m_startFailure) reportFailure(*std::exchange(m_startFailure, std::nullopt));

@@ -133,9 +133,10 @@ TEST_F(RecoveryJournalTest, DeclinedReadingsAreKeptUnderTheirDateAndNotAskedAgai
                   "The readings of an earlier run were not saved (3 readings, from 2026-12-10 "
                   "10:15:30 to 2026-12-10 10:15:30). Restore them into the log?");
         const std::string kept = folder + "/readings-2026-12-10_10-15-30.journal";
-        EXPECT_EQ(
-            f.dialogs.informations,
-            std::vector<QString>{QString::fromStdString("The readings are kept in " + kept + ".")});
+        EXPECT_EQ(f.dialogs.informations,
+                  std::vector<QString>{QString::fromStdString(
+                      "The readings are kept in " + kept +
+                      " (\"vxm90-cli convert\" turns it into a data file).")});
         EXPECT_EQ(journalRecords(kept), rows);
         EXPECT_FALSE(fs::exists(left));
         EXPECT_TRUE(f.window->cds1().empty());

@@ -172,6 +172,32 @@ void PrintTo(const BadInputCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// A journal the window kept when its readings were not restored turns into any data file, with
+// the date-times of its rows.
+TEST(Convert, AKeptJournalBecomesADataFile) {
+    TempFolder folder;
+    const std::string in = folder.file("readings-2026-12-10_10-15-30.journal");
+    writeFile(in,
+              "VXM90 journal 1\n"
+              "R\t1796897730125\t4\t1\t=10:15:30\t=DC\t=05.99\t=V\t=pass\t\n"
+              "R\t\t4\t2\t=10:15:31\t=DC\t=06.01\t=V\t=Fail\t\n");
+    const std::string csv = folder.file("out.csv");
+    const ProcessResult r = runShell("TZ=UTC0 " + shellQuote(kCliPath) + " convert " +
+                                     shellQuote(in) + " " + shellQuote(csv));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(csv),
+              "time,no,function,value,unit,display,display_unit,range,judge,overload\r\n"
+              "2026-12-10T10:15:30.125+00:00,1,DC,5.99,V,05.99,V,,pass,0\r\n"
+              "10:15:31,2,DC,6.01,V,06.01,V,,Fail,0\r\n");
+    const std::string text = folder.file("out.txt");
+    ASSERT_EQ(runShell(shellQuote(kCliPath) + " convert " + shellQuote(in) + " " + shellQuote(text))
+                  .status,
+              0);
+    EXPECT_EQ(readFile(text),
+              "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n1\t10:15:30\tDC\t05.99\tV\tpass\r\n"
+              "2\t10:15:31\tDC\t06.01\tV\tFail\r\n");
+}
+
 class ConvertFailure : public ::testing::TestWithParam<BadInputCase> {};
 
 TEST_P(ConvertFailure, PrintsTheLoadMessageAndLeavesOutUntouched) {
@@ -206,6 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, ConvertFailure,
     ::testing::Values(
         BadInputCase{"MissingFile", "missing.txt", std::nullopt},
+        BadInputCase{"DamagedJournal", "readings.journal", "VXM90 journal 1\nR\t1\t4\n"},
         BadInputCase{"EmptyTextFile", "empty.txt", ""},
         BadInputCase{
             "EightTokens", "eight.txt",
