@@ -212,6 +212,8 @@ struct CsvRowFormat::Prepared {
     MinuteCache minutes;
     std::vector<ReadingColumns> byValue;  // indexed by the Value text's pool id
     ReadingColumns withoutValue;
+    // The range-mode texts as CSV fields, by their id in the table (0: none, an empty field).
+    std::vector<std::string> rangeFields{std::string()};
     std::uint64_t generation = 0;
     bool used = false;
 };
@@ -231,6 +233,7 @@ void CsvRowFormat::writeRows(const LogTable& table, std::size_t first, std::size
         prepared.texts.reset();
         prepared.byValue.clear();
         prepared.withoutValue = {};
+        prepared.rangeFields.resize(1);
     }
     prepared.used = true;
     prepared.generation = table.generation();
@@ -241,7 +244,7 @@ void CsvRowFormat::writeRows(const LogTable& table, std::size_t first, std::size
     // A text field of 20 bytes is at most 60 bytes of UTF-8, 122 quoted; a value at most the
     // 20 digits of a text, a point, a sign and 9 zeros of a prefix.
     constexpr std::size_t kMaxText = 2 * 3 * kLogTextWidth + 2;
-    constexpr std::size_t kMaxLine = 5 * kMaxText + 64 + 16 + 64 + 16 + 16;
+    constexpr std::size_t kMaxLine = 6 * kMaxText + 64 + 16 + 64 + 16 + 16;
     std::array<char, 64 * 1024> block;
     char* const begin = block.data();
     char* const flushAt = begin + block.size() - kMaxLine;
@@ -271,7 +274,15 @@ void CsvRowFormat::writeRows(const LogTable& table, std::size_t first, std::size
         const bool overload = columns.overload;
         at = put(at, columns.bytes);
         *at++ = ',';
-        *at++ = ',';  // range: not kept in a row
+        const std::uint16_t range = table.rangeModeId(row);
+        while (prepared.rangeFields.size() <= range) {
+            std::string field;
+            appendField(field, cp1252ToUtf8(table.rangeModeText(
+                                   static_cast<std::uint16_t>(prepared.rangeFields.size()))));
+            prepared.rangeFields.push_back(std::move(field));
+        }
+        at = put(at, prepared.rangeFields[range]);
+        *at++ = ',';
         at = put(at, texts.field(table.textId(row, LogField::Auto)));
         *at++ = ',';
         *at++ = overload ? '1' : '0';

@@ -24,7 +24,7 @@ inline constexpr std::string_view kCsvHeader =
 ///   4700), empty for an overload and when the Value or Unit text is not one a reading has;
 /// - unit: V, A, Ω (U+03A9), F, Hz, °C, °F, % or empty;
 /// - display and display_unit: the Value text and the unit as the LCD shows them ("kΩ", "µF");
-/// - range: empty, since a row does not keep the meter's range or range mode;
+/// - range: the range mode the meter showed ("AUTO" or "MANU"), empty for a loaded row;
 /// - judge: the Auto text; overload: 1 or 0.
 /// Texts of the table are code page 1252 bytes and are converted to UTF-8.
 class CsvRowFormat final : public TableRowFormat {

@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::array<LogField, 5> kTextFields = {LogField::Time, LogField::DcAc, LogField::Value,
                                                  LogField::Unit, LogField::Auto};
-constexpr std::size_t kFieldsPerLine = 10;
+constexpr std::size_t kFieldsPerLine = 11;
 
 template <typename Int>
 void appendInteger(std::optional<Int> value, std::string& out) {
@@ -117,7 +117,7 @@ bool parseLine(std::string_view line, LogRecord& record) {
     for (std::size_t i = 0; i < kTextFields.size(); ++i) {
         if (!parseText(fields[4 + i], record.text(kTextFields[i]))) return false;
     }
-    return true;
+    return parseText(fields[10], record.rangeMode);
 }
 
 }  // namespace
@@ -135,6 +135,8 @@ void appendJournalLine(const LogTable& table, std::size_t row, std::string& out)
     }
     out.push_back('\t');
     appendInteger(table.integer(row, LogField::NVal), out);
+    out.push_back('\t');
+    appendText(table.rangeMode(row), out);
     out.push_back('\n');
 }
 

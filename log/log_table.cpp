@@ -99,6 +99,7 @@ std::uint32_t LogTable::intern(std::string_view text) {
 }
 
 void LogTable::append(const LogRecord& record, RowOrigin origin) {
+    static_assert(sizeof(Row) == 28, "ten million rows must fit: a row keeps to 28 bytes");
     const std::size_t chunk = m_rowCount >> kChunkShift;
     if (chunk == m_chunks.size()) {
         m_stampChunks.reserve(chunk + 1);
@@ -135,6 +136,7 @@ void LogTable::append(const LogRecord& record, RowOrigin origin) {
     }
     if (m_nvalStored) m_nval.push_back(record.NVal.value_or(0));
     if (!record.NVal) row.nulls |= nullBit(LogField::NVal);
+    row.range = rangeModeIdOf(record.rangeMode);
     if (record.dateTimeUtcMs) {
         m_stampChunks[chunk][m_rowCount & (kChunkRows - 1)] = *record.dateTimeUtcMs;
     } else {
@@ -143,6 +145,18 @@ void LogTable::append(const LogRecord& record, RowOrigin origin) {
     ++m_rowCount;
     if (origin == RowOrigin::Reading) ++m_unsavedReadings;
     if (m_updateDepth == 0) notifyAppended();
+}
+
+std::uint16_t LogTable::rangeModeIdOf(const std::optional<std::string>& text) {
+    if (!text) return 0;
+    const std::string_view value = cut(*text);
+    for (std::size_t i = 0; i < m_rangeModes.size(); ++i) {
+        if (m_rangeModes[i] == value) return static_cast<std::uint16_t>(i + 1);
+    }
+    // The meter has two; a flood of others is not kept rather than slowing every append.
+    if (m_rangeModes.size() >= kMaxRangeModes) return 0;
+    m_rangeModes.emplace_back(value);
+    return static_cast<std::uint16_t>(m_rangeModes.size());
 }
 
 void LogTable::notifyAppended() {
@@ -164,6 +178,7 @@ void LogTable::clear() {
     m_poolBlockUsed = 0;
     m_nval.clear();
     m_nvalStored = false;
+    m_rangeModes.clear();
     m_givenChanges.clear();
     m_derivedFrom = 0;
     m_unsavedReadings = 0;
@@ -191,6 +206,7 @@ LogRecord LogTable::record(std::size_t row) const {
     LogRecord result;
     result.RowState = rowState(row);
     result.dateTimeUtcMs = dateTimeUtcMs(row);
+    if (const auto range = rangeMode(row)) result.rangeMode = std::string(*range);
     for (const LogField field : kLogFields) {
         if (isIntegerField(field)) {
             result.integer(field) = integer(row, field);

@@ -55,6 +55,9 @@ struct LogRecord {
     /// When a reading was logged, in milliseconds since 1970-01-01 UTC; a record loaded from a
     /// file has none (the files keep only the Time text).
     std::optional<std::int64_t> dateTimeUtcMs;
+    /// The meter's range mode when a reading was logged ("AUTO" or "MANU"); a record loaded
+    /// from a file has none.
+    std::optional<std::string> rangeMode;
 
     /// The text member of a text field; `field` must not be No or NVal.
     std::optional<std::string>& text(LogField field);
@@ -123,6 +126,15 @@ public:
     /// A field as the grid shows it: integers in decimal, a field without value as "".
     std::string displayText(std::size_t row, LogField field) const;
     std::uint8_t rowState(std::size_t row) const { return rowAt(row).state; }
+    /// The row's range mode (see LogRecord::rangeMode) as a small id: 0 for none, else an id
+    /// for rangeModeText(). Few distinct texts exist, so a writer prepares each once.
+    std::uint16_t rangeModeId(std::size_t row) const { return rowAt(row).range; }
+    std::string_view rangeModeText(std::uint16_t id) const { return m_rangeModes[id - 1u]; }
+    std::optional<std::string_view> rangeMode(std::size_t row) const {
+        const std::uint16_t id = rangeModeId(row);
+        if (id == 0) return std::nullopt;
+        return rangeModeText(id);
+    }
     /// The row's date-time (see LogRecord::dateTimeUtcMs), or std::nullopt.
     std::optional<std::int64_t> dateTimeUtcMs(std::size_t row) const {
         const Row& r = rowAt(row);
@@ -162,7 +174,8 @@ private:
         std::int32_t no;
         std::uint32_t text[5];  // pool ids of Time, DC/AC, Value, Unit, Auto
         std::uint8_t state;
-        std::uint8_t nulls;  // bit i set: field i of kLogFields has no value; kNoDateTime
+        std::uint8_t nulls;   // bit i set: field i of kLogFields has no value; kNoDateTime
+        std::uint16_t range;  // 0: no range mode; else its place in m_rangeModes, from 1
     };
     static constexpr std::uint8_t kNoDateTime = 0x80;
     static constexpr std::size_t kChunkShift = 16;
@@ -178,6 +191,8 @@ private:
         return m_chunks[row >> kChunkShift][row & (kChunkRows - 1)];
     }
     std::uint32_t intern(std::string_view text);
+    std::uint16_t rangeModeIdOf(const std::optional<std::string>& text);
+    static constexpr std::size_t kMaxRangeModes = 16;
     void notifyAppended();
 
     std::vector<std::unique_ptr<Row[]>> m_chunks;
@@ -192,7 +207,8 @@ private:
     std::vector<std::string_view> m_poolViews;
     std::array<std::uint32_t, 5> m_lastTextId{};  // per text field: the id of its last text
     std::unordered_map<std::string_view, std::uint32_t> m_poolIndex;
-    std::vector<std::int32_t> m_nval;  // one per row once any row carried an NVal
+    std::vector<std::int32_t> m_nval;       // one per row once any row carried an NVal
+    std::vector<std::string> m_rangeModes;  // the distinct range-mode texts, cut like fields
     bool m_nvalStored = false;
     std::vector<ChangeTriple> m_givenChanges;
     std::size_t m_derivedFrom = 0;  // rows from here on contribute (position, 0, 4)

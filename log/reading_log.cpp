@@ -79,6 +79,7 @@ void ReadingLog::offer(bool sampled) {
         row.Value = m_reading.ValueText;
         row.Time = timeText(now.local, sampled);
         row.dateTimeUtcMs = now.utcMs;
+        row.rangeMode = m_reading.RangeModeText;
         row.No = m_RecordNo;
         row.DcAc = m_reading.FunctionText;
         row.Unit = m_reading.UnitText;

@@ -36,6 +36,7 @@ void typicalRow(std::int32_t i, LogRecord& r) {
         r.DcAc = "DC";
         r.Value = "00.00";
         r.Unit = "V";
+        r.rangeMode = "AUTO";
     }
     const int seconds = i % 86400;
     putTwoDigits(*r.Time, 0, seconds / 3600);

@@ -179,15 +179,15 @@ TEST(Convert, AKeptJournalBecomesADataFile) {
     const std::string in = folder.file("readings-2026-12-10_10-15-30.journal");
     writeFile(in,
               "VXM90 journal 1\n"
-              "R\t1796897730125\t4\t1\t=10:15:30\t=DC\t=05.99\t=V\t=pass\t\n"
-              "R\t\t4\t2\t=10:15:31\t=DC\t=06.01\t=V\t=Fail\t\n");
+              "R\t1796897730125\t4\t1\t=10:15:30\t=DC\t=05.99\t=V\t=pass\t\t=AUTO\n"
+              "R\t\t4\t2\t=10:15:31\t=DC\t=06.01\t=V\t=Fail\t\t\n");
     const std::string csv = folder.file("out.csv");
     const ProcessResult r = runShell("TZ=UTC0 " + shellQuote(kCliPath) + " convert " +
                                      shellQuote(in) + " " + shellQuote(csv));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(csv),
               "time,no,function,value,unit,display,display_unit,range,judge,overload\r\n"
-              "2026-12-10T10:15:30.125+00:00,1,DC,5.99,V,05.99,V,,pass,0\r\n"
+              "2026-12-10T10:15:30.125+00:00,1,DC,5.99,V,05.99,V,AUTO,pass,0\r\n"
               "10:15:31,2,DC,6.01,V,06.01,V,,Fail,0\r\n");
     const std::string text = folder.file("out.txt");
     ASSERT_EQ(runShell(shellQuote(kCliPath) + " convert " + shellQuote(in) + " " + shellQuote(text))

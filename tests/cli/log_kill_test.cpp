@@ -149,7 +149,7 @@ TEST(LogCommandCsv, WritesTheExportWithBaseUnitValues) {
     EXPECT_EQ(lines[0], "time,no,function,value,unit,display,display_unit,range,judge,overload\r");
     bool kiloohms = false;
     for (const std::string& line : lines) {
-        if (line.find(",OHM,4700,\u03A9,4.700,k\u03A9,,") != std::string::npos) kiloohms = true;
+        if (line.find(",OHM,4700,\u03A9,4.700,k\u03A9,AUTO,") != std::string::npos) kiloohms = true;
     }
     EXPECT_TRUE(kiloohms) << "the simulated meter's 4.700 kOhm as 4700 Ohm";
 }

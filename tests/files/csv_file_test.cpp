@@ -74,6 +74,7 @@ struct DecodedCase {
     const char* display;
     const char* displayUnit;
     bool overload;
+    bool autoRange = false;  // the meter's range mode: AUTO, else MANU
 };
 void PrintTo(const DecodedCase& c, std::ostream* os) {
     *os << c.name;
@@ -102,6 +103,8 @@ const DecodedCase kDecodedCases[] = {
      "V", "0007", "nV", false},
     {"AcVoltsNoPoint", packet({'0', '2', '3', '0'}, '0', {Ac, Volt}), ".", "AC", "230", "V", "0230",
      "V", false},
+    {"AutoRange", packet({'0', '2', '3', '0'}, '0', {Ac, Volt, Auto}), ".", "AC", "230", "V",
+     "0230", "V", false, true},
     {"Amperes", packet({'9', '9', '9', '9'}, '2', {Dc, Amp}), ".", "DC", "99.99", "A", "99.99", "A",
      false},
     {"Milliamperes", packet({'1', '2', '3', '4'}, '2', {Ac, Amp, Milli}), ".", "AC", "0.01234", "A",
@@ -174,7 +177,7 @@ TEST_P(CsvOfDecodedReadings, GiveTheReadingInBaseUnitsAndTheDisplayAsShown) {
     EXPECT_EQ(got.at("unit"), c.unit);
     EXPECT_EQ(got.at("display"), c.display);
     EXPECT_EQ(got.at("display_unit"), c.displayUnit);
-    EXPECT_EQ(got.at("range"), "");
+    EXPECT_EQ(got.at("range"), c.autoRange ? "AUTO" : "MANU");
     EXPECT_EQ(got.at("judge"), *session.cds1().text(0, LogField::Auto)) << "the verdict as logged";
     EXPECT_EQ(got.at("overload"), c.overload ? "1" : "0");
 }
@@ -204,8 +207,8 @@ TEST(CsvOfDecodedReadings, ACommaLocaleKeepsItsDisplayQuotedAndThePointInTheValu
     const auto lines = csvLines(csvOf(session.cds1(), zone));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0],
-              "1970-01-01T00:00:00.000+00:00,1,OHM,4700,\u03A9,\"4,700\",k\u03A9,,Fail,0");
-    EXPECT_EQ(lines[1], "1970-01-01T00:00:00.000+00:00,2,DC,,V,\"0,L\",V,,Fail,1");
+              "1970-01-01T00:00:00.000+00:00,1,OHM,4700,\u03A9,\"4,700\",k\u03A9,MANU,Fail,0");
+    EXPECT_EQ(lines[1], "1970-01-01T00:00:00.000+00:00,2,DC,,V,\"0,L\",V,MANU,Fail,1");
 }
 
 // --- The decimal arithmetic on its own ---

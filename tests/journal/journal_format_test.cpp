@@ -46,7 +46,9 @@ LogRecord reading(std::int32_t no, std::int64_t time, std::string value) {
 // uses itself, code-page bytes, row states, NVal, date-times of any sign or none.
 TEST(JournalFormat, RowsComeBackExactly) {
     LogTable table;
-    table.append(reading(1, 1'796'915'730'250, "5.99"), RowOrigin::Reading);
+    LogRecord first = reading(1, 1'796'915'730'250, "5.99");
+    first.rangeMode = "MANU";
+    table.append(first, RowOrigin::Reading);
     LogRecord odd;
     odd.Time = "";
     odd.DcAc = std::string("a\tb\nc\rd\\e\0f", 12);
@@ -81,7 +83,7 @@ void PrintTo(const DamageCase& c, std::ostream* os) {
 }
 
 const std::string kHeader(kJournalHeader);
-const std::string kRow = "R\t1000\t4\t1\t=00:00:01\t=DC\t=1\t=V\t=pass\t\n";
+const std::string kRow = "R\t1000\t4\t1\t=00:00:01\t=DC\t=1\t=V\t=pass\t\t=AUTO\n";
 
 class JournalDamage : public testing::TestWithParam<DamageCase> {};
 
@@ -104,11 +106,11 @@ const DamageCase kDamageCases[] = {
     {"NotAJournal", "No\tTime\tDC/AC\r\n" + kRow, 0, 1},
     {"TooFewFields", kHeader + kRow + "R\t1000\t4\t1\n" + kRow, 1, 3},
     {"TooManyFields", kHeader + kRow.substr(0, kRow.size() - 1) + "\t\n" + kRow, 0, 2},
-    {"TextWithoutMark", kHeader + "R\t1000\t4\t1\t00:00:01\t\t\t\t\t\n", 0, 2},
-    {"UnknownEscape", kHeader + "R\t1000\t4\t1\t=a\\x\t\t\t\t\t\n", 0, 2},
-    {"NumberWithJunk", kHeader + kRow + "R\t1000x\t4\t1\t\t\t\t\t\t\n", 1, 3},
-    {"StateOutOfRange", kHeader + "R\t1000\t256\t1\t\t\t\t\t\t\n", 0, 2},
-    {"NoState", kHeader + "R\t1000\t\t1\t\t\t\t\t\t\n", 0, 2},
+    {"TextWithoutMark", kHeader + "R\t1000\t4\t1\t00:00:01\t\t\t\t\t\t\n", 0, 2},
+    {"UnknownEscape", kHeader + "R\t1000\t4\t1\t=a\\x\t\t\t\t\t\t\n", 0, 2},
+    {"NumberWithJunk", kHeader + kRow + "R\t1000x\t4\t1\t\t\t\t\t\t\t\n", 1, 3},
+    {"StateOutOfRange", kHeader + "R\t1000\t256\t1\t\t\t\t\t\t\t\n", 0, 2},
+    {"NoState", kHeader + "R\t1000\t\t1\t\t\t\t\t\t\t\n", 0, 2},
 };
 INSTANTIATE_TEST_SUITE_P(Journal, JournalDamage, testing::ValuesIn(kDamageCases),
                          [](const testing::TestParamInfo<DamageCase>& c) { return c.param.name; });

@@ -112,6 +112,32 @@ TEST(LogTable, KeepsEachRowsDateTimeOrItsAbsence) {
     }
 }
 
+// The range mode rides in a row without making it larger; a flood of distinct texts (never from
+// the meter, which has two) is not kept rather than slowing the appends.
+TEST(LogTable, KeepsTheRangeModeOfEachRow) {
+    LogTable table;
+    for (int i = 0; i < 40; ++i) {
+        LogRecord r = reading(i, "00:00:00", "1");
+        if (i == 1) r.rangeMode.reset();
+        if (i >= 2) r.rangeMode = i % 2 == 0 ? "AUTO" : "MANU";
+        if (i >= 20) r.rangeMode = "mode " + std::to_string(i);
+        table.append(r);
+    }
+    EXPECT_EQ(table.rangeMode(0), std::nullopt) << "a record without one";
+    EXPECT_EQ(table.rangeMode(1), std::nullopt);
+    EXPECT_EQ(table.rangeMode(2), "AUTO");
+    EXPECT_EQ(table.rangeMode(3), "MANU");
+    EXPECT_EQ(table.rangeModeId(4), table.rangeModeId(2)) << "equal texts share an id";
+    EXPECT_EQ(table.record(3).rangeMode, "MANU");
+    EXPECT_EQ(table.rangeMode(20), "mode 20");
+    EXPECT_EQ(table.rangeMode(39), std::nullopt) << "past the distinct texts kept";
+    table.clear();
+    LogRecord r = reading(1, "00:00:00", "1");
+    r.rangeMode = "MANU";
+    table.append(r);
+    EXPECT_EQ(table.rangeModeId(0), 1u) << "a clear starts the texts afresh";
+}
+
 TEST(LogTable, ChangeListFollowsAppendsLoadsAndClear) {
     LogTable table;
     table.append(reading(1, "a", "1"));

@@ -64,6 +64,7 @@ TEST_F(ReadingLogTest, NormalModeAppendsRowWithAllFieldsAndChartPoint) {
     expected.Unit = "V";
     expected.Auto = "Fail";
     expected.dateTimeUtcMs = kTenDecember1515;
+    expected.rangeMode = "MANU";
     EXPECT_EQ(table.record(0), expected);
     EXPECT_EQ(log.RecordNo(), 2);
     EXPECT_EQ(log.LoggedCount(), 1);
