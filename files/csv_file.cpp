@@ -81,6 +81,7 @@ private:
 };
 
 char* put(char* at, std::string_view bytes) {
+    if (bytes.empty()) return at;  // an empty view may have no data pointer at all
     std::memcpy(at, bytes.data(), bytes.size());
     return at + bytes.size();
 }

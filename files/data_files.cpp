@@ -21,9 +21,8 @@ FileResult FileToTable(const std::string& fileName, LogTable& table, const Numbe
     // garbage: the export's columns are not the log's fields.
     if (hasCsvExtension(fileName)) return loadFailed(0, kCsvNotLoaded);
     const bool xml = hasXmlExtension(fileName);
-    // The XML load replaces the content: the old records are gone even when the file turns out
-    // unreadable.
-    if (xml) table.clear();
+    // The XML load replaces the content only once the whole file has been read: a missing or
+    // unreadable file leaves the log as it was.
     std::string reason;
     const auto file = MappedFile::open(fileName, reason);
     if (!file) return loadFailed(0, reason);

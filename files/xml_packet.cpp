@@ -629,7 +629,10 @@ FileResult saveXmlPacket(const LogTable& table, const std::string& fileName) {
     return result;
 }
 
-FileResult loadXmlPacket(std::string_view bytes, LogTable& table) {
+namespace {
+
+// Empties the table and reads the packet into it; after a failure the table is empty.
+FileResult readXmlPacket(std::string_view bytes, LogTable& table) {
     table.clear();
     const LogTableUpdate update(table);
     const std::string_view file = bytes;
@@ -674,5 +677,16 @@ FileResult loadXmlPacket(std::string_view bytes, LogTable& table) {
     }
     FileResult result;
     result.ok = true;
+    return result;
+}
+
+}  // namespace
+
+FileResult loadXmlPacket(std::string_view bytes, LogTable& table) {
+    // A file that fails must not cost the log its rows, so the packet is read into a table of
+    // its own; only a packet that reads whole replaces the content.
+    LogTable loaded;
+    FileResult result = readXmlPacket(bytes, loaded);
+    if (result.ok) table.replaceContent(loaded);
     return result;
 }

@@ -18,8 +18,9 @@ void writeXmlPacket(const LogTable& table, OutputBuffer& out);
 /// an earlier file of that name is left intact and the table is unchanged.
 FileResult saveXmlPacket(const LogTable& table, const std::string& fileName);
 
-/// Replaces the table's content with the packet in `bytes`. The table is emptied first, in every
-/// case; after a failure it holds no records and keeps working. The reader is tolerant: line
+/// Replaces the table's content with the packet in `bytes`, once the whole packet has been read;
+/// after a failure the table is as it was (the packet is read into a table of its own, so that
+/// a damaged file never costs the log its rows). The reader is tolerant: line
 /// breaks and indentation between elements, the attribute name "DC/AC", entities and character
 /// references, fields in any order and of any WIDTH, UTF-8 (with BOM, or declared and valid)
 /// converted to code page 1252. Failure: "Failed to Load File!" with a reason.

@@ -41,7 +41,12 @@ void TableJournal::rowsAppended(std::size_t first, std::size_t count) {
 void TableJournal::reset() {
     if (m_failed) return;
     m_pending.clear();
-    if (const auto error = m_file->restart()) fail(*error);
+    if (const auto error = m_file->restart()) {
+        fail(*error);
+        return;
+    }
+    // Content that replaced the old at once (an XML load) is there already.
+    if (!m_table.empty()) rowsAppended(0, m_table.rowCount());
 }
 
 void TableJournal::writePending() {

@@ -189,6 +189,30 @@ void LogTable::clear() {
     }
 }
 
+void LogTable::replaceContent(LogTable& other) {
+    if (&other == this) return;
+    std::swap(m_chunks, other.m_chunks);
+    std::swap(m_stampChunks, other.m_stampChunks);
+    std::swap(m_rowCount, other.m_rowCount);
+    std::swap(m_poolBlocks, other.m_poolBlocks);
+    std::swap(m_poolBlockUsed, other.m_poolBlockUsed);
+    std::swap(m_poolViews, other.m_poolViews);
+    std::swap(m_lastTextId, other.m_lastTextId);
+    std::swap(m_poolIndex, other.m_poolIndex);
+    std::swap(m_nval, other.m_nval);
+    std::swap(m_nvalStored, other.m_nvalStored);
+    std::swap(m_rangeModes, other.m_rangeModes);
+    std::swap(m_givenChanges, other.m_givenChanges);
+    std::swap(m_derivedFrom, other.m_derivedFrom);
+    std::swap(m_unsavedReadings, other.m_unsavedReadings);
+    other.clear();
+    m_unreportedFrom = m_rowCount;
+    ++m_generation;
+    for (const auto& [id, observer] : m_observers) {
+        if (observer.reset) observer.reset();
+    }
+}
+
 void LogTable::replaceChangeList(std::vector<ChangeTriple> list) {
     m_givenChanges = std::move(list);
     m_derivedFrom = m_rowCount;

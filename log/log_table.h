@@ -108,6 +108,10 @@ public:
     std::size_t unsavedReadings() const { return m_unsavedReadings; }
     /// The whole content has just been written to a file.
     void markSaved() { m_unsavedReadings = 0; }
+    /// Takes over the whole content of `other` (rows, texts, change list), which is left empty;
+    /// this table's observers are told of a reset and find the new rows in it. A load that must
+    /// succeed whole reads into a table of its own and then moves its content here.
+    void replaceContent(LogTable& other);
     /// Replaces the change list (an XML load); appends after this add their triples behind it.
     void replaceChangeList(std::vector<ChangeTriple> list);
 

@@ -198,9 +198,10 @@ TEST_F(FileCommandsTest, OpeningAnXmlFileAsksBeforeUnsavedReadingsAreReplaced) {
     feed(dcVolts("0900"));
     open(path("missing.xml"), 1);
     EXPECT_EQ(dialogs.questions.size(), 3u);
-    EXPECT_EQ(rows(), 0) << "a failed XML load leaves an empty log";
+    EXPECT_EQ(rows(), 3) << "a failed XML load leaves the log as it was";
+    EXPECT_EQ(window->cds1().unsavedReadings(), 1u) << "and its reading still unsaved";
     open(xml, 1);
-    EXPECT_EQ(dialogs.questions.size(), 3u);
+    EXPECT_EQ(dialogs.questions.size(), 4u) << "so the next XML open asks again";
 }
 
 TEST_F(FileCommandsTest, FailuresAreReportedAndTheWindowGoesOn) {

@@ -111,12 +111,13 @@ TEST_F(OutOfMemory, TextLoadFailsKeepingTheRecordsBeforeAndTheTableWorking) {
     EXPECT_EQ(table.record(last + 1), makeRecord(9, "after", {}, {}, {}, {}));
 }
 
-TEST_F(OutOfMemory, XmlLoadFailsLeavingAnEmptyWorkingTable) {
+TEST_F(OutOfMemory, XmlLoadFailsLeavingTheTableAsItWasAndWorking) {
     LogTable source;
     ASSERT_TRUE(loadTextTable(manyRecords(200'000), source, NumberFormat{}).ok);
     const std::string file = path("many.xml");
     ASSERT_TRUE(saveXmlPacket(source, file).ok);
     LogTable table;
+    table.append(makeRecord(1, "earlier", {}, {}, {}, {}));
     FileResult result;
     {
         const HeapLimit limit(2 * kMiB);
@@ -126,9 +127,9 @@ TEST_F(OutOfMemory, XmlLoadFailsLeavingAnEmptyWorkingTable) {
     EXPECT_EQ(result.message, "Failed to Load File!");
     EXPECT_EQ(result.reason, "Out of memory");
     EXPECT_GT(result.line, 0u);
-    EXPECT_TRUE(table.empty());
-    table.append(makeRecord(1, "after", {}, {}, {}, {}));
-    EXPECT_EQ(table.change(0), (ChangeTriple{1, 0, 4}));
+    EXPECT_EQ(recordsOf(table), (std::vector{makeRecord(1, "earlier", {}, {}, {}, {})}));
+    table.append(makeRecord(2, "after", {}, {}, {}, {}));
+    EXPECT_EQ(table.change(1), (ChangeTriple{2, 0, 4}));
 }
 
 TEST(OutOfMemoryTable, FailedAppendLeavesTheTableConsistent) {

@@ -83,6 +83,22 @@ TEST_F(JournalFolder, FollowsTheTableInBatches) {
     EXPECT_FALSE(journal->takeFailure());
 }
 
+// An XML open replaces the log at once; the journal holds the new content, not the old.
+TEST_F(JournalFolder, FollowsAContentThatReplacesTheOld) {
+    LogTable table;
+    table.append(reading(1), RowOrigin::Reading);
+    TableJournal journal(table, create());
+    journal.flush();
+    LogTable loaded;
+    loaded.append(reading(5));
+    loaded.append(reading(6));
+    table.replaceContent(loaded);
+    journal.flush();
+    std::vector<LogRecord> back;
+    readJournal(readBytes(journal.path()), [&](const LogRecord& r) { back.push_back(r); });
+    EXPECT_EQ(back, (std::vector{reading(5), reading(6)}));
+}
+
 // Two windows at once each keep their own journal and never offer the other's; once a run is
 // gone without a clean end, its journal is a leftover, offered to one window only.
 TEST_F(JournalFolder, LeftoversAreTheJournalsOfRunsThatAreGone) {

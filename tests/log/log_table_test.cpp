@@ -138,6 +138,38 @@ TEST(LogTable, KeepsTheRangeModeOfEachRow) {
     EXPECT_EQ(table.rangeModeId(0), 1u) << "a clear starts the texts afresh";
 }
 
+// A load that succeeds whole moves its table's content in: the views see one reset and find the
+// new rows, the change list comes along, and the table goes on taking rows.
+TEST(LogTable, TakesOverTheContentOfAnotherTable) {
+    LogTable table;
+    table.append(reading(1, "old", "1"), RowOrigin::Reading);
+    std::vector<std::string> events;
+    table.addObserver({[&](std::size_t first, std::size_t count) {
+                           events.push_back(std::to_string(first) + "+" + std::to_string(count));
+                       },
+                       [&] { events.push_back("reset " + std::to_string(table.rowCount())); }});
+    LogTable loaded;
+    LogRecord stamped = reading(7, "new", "5");
+    stamped.dateTimeUtcMs = 1000;
+    stamped.rangeMode = "AUTO";
+    loaded.append(stamped);
+    loaded.append(reading(8, "new", "6"));
+    loaded.replaceChangeList({{1, 0, 2}});
+    const std::uint64_t generation = table.generation();
+
+    table.replaceContent(loaded);
+    EXPECT_EQ(table.rowCount(), 2u);
+    EXPECT_EQ(table.record(0), stamped);
+    EXPECT_EQ(table.text(1, LogField::Value), "6");
+    EXPECT_EQ(table.changeList(), (std::vector<ChangeTriple>{{1, 0, 2}}));
+    EXPECT_EQ(table.unsavedReadings(), 0u) << "the rows come from a file";
+    EXPECT_NE(table.generation(), generation);
+    EXPECT_TRUE(loaded.empty());
+    table.append(reading(9, "new", "5"));
+    EXPECT_EQ(table.pooledTextCount(), 6u) << "equal texts still share the pool";
+    EXPECT_EQ(events, (std::vector<std::string>{"reset 2", "2+1"}));
+}
+
 TEST(LogTable, ChangeListFollowsAppendsLoadsAndClear) {
     LogTable table;
     table.append(reading(1, "a", "1"));
