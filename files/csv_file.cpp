@@ -13,10 +13,6 @@
 
 namespace {
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
-}
-
 // A text as one CSV field: UTF-8, quoted when it holds a comma, a quote, CR or LF.
 void appendField(std::string& out, std::string_view utf8) {
     if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
@@ -246,15 +242,10 @@ void CsvRowFormat::writeRows(const LogTable& table, std::size_t first, std::size
     // 20 digits of a text, a point, a sign and 9 zeros of a prefix.
     constexpr std::size_t kMaxText = 2 * 3 * kLogTextWidth + 2;
     constexpr std::size_t kMaxLine = 6 * kMaxText + 64 + 16 + 64 + 16 + 16;
-    std::array<char, 64 * 1024> block;
-    char* const begin = block.data();
-    char* const flushAt = begin + block.size() - kMaxLine;
-    char* at = begin;
+    LineBlock block(out, kMaxLine);
+    char* at = block.begin();
     for (std::size_t row = first; row < last; ++row) {
-        if (at > flushAt) {
-            out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
-            at = begin;
-        }
+        at = block.room(at);
         if (const auto stamp = table.dateTimeUtcMs(row)) {
             at = prepared.minutes.put(at, *stamp);
         } else {
@@ -290,7 +281,7 @@ void CsvRowFormat::writeRows(const LogTable& table, std::size_t first, std::size
         *at++ = '\r';
         *at++ = '\n';
     }
-    out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
+    block.flush(at);
 }
 
 bool hasCsvExtension(std::string_view fileName) {

@@ -219,15 +219,10 @@ void TextRowFormat::writeRows(const LogTable& table, std::size_t first, std::siz
     // Lines are built straight into a block that goes out whole. One line is at most an integer,
     // five texts of up to 20 bytes (quoted: doubled quotes and two more) with their TABs, CR LF.
     constexpr std::size_t kMaxLine = 16 + 5 * (1 + 2 * kLogTextWidth + 2) + 2;
-    std::array<char, 64 * 1024> block;
-    char* const begin = block.data();
-    char* const flushAt = begin + block.size() - kMaxLine;
-    char* at = begin;
+    LineBlock block(out, kMaxLine);
+    char* at = block.begin();
     for (std::size_t row = first; row < last; ++row) {
-        if (at > flushAt) {
-            out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
-            at = begin;
-        }
+        at = block.room(at);
         if (const auto no = table.No(row)) at = std::to_chars(at, at + 16, *no).ptr;
         for (const LogField field : kWrittenTexts) {
             const std::string_view bytes = prepared.texts.field(table.textId(row, field));
@@ -237,7 +232,7 @@ void TextRowFormat::writeRows(const LogTable& table, std::size_t first, std::siz
         *at++ = '\r';
         *at++ = '\n';
     }
-    out.append(std::string_view(begin, static_cast<std::size_t>(at - begin)));
+    block.flush(at);
 }
 
 void writeTextTable(const LogTable& table, OutputBuffer& out) {

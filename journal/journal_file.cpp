@@ -71,8 +71,9 @@ std::unique_ptr<JournalFile> JournalFile::create(const std::string& folder, std:
         reason = *failure;
         return nullptr;
     }
-    const std::string name = folder + "/" + runName(nowUtcMs);
-    const std::string hidden = folder + "/." + runName(nowUtcMs) + ".new";
+    const std::string run = runName(nowUtcMs);
+    const std::string name = folder + "/" + run;
+    const std::string hidden = folder + "/." + run + ".new";
     const int fd = ::open(hidden.c_str(),
                           O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
@@ -204,7 +205,7 @@ std::optional<std::string> LeftoverJournal::keep(const std::string& stem, std::s
 }
 
 std::optional<std::string> journalFolder(const std::string& xdgStateHome, const std::string& home) {
-    // The base directory specification ignores a relative path.
+    // A relative XDG_STATE_HOME is not to be trusted and is ignored.
     if (!xdgStateHome.empty() && xdgStateHome.front() == '/') return xdgStateHome + "/vxm90";
     if (!home.empty()) return home + "/.local/state/vxm90";
     return std::nullopt;

@@ -5,11 +5,6 @@
 
 namespace {
 
-// Floor division, so that moments before 1970 still get milliseconds from 0 to 999.
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
-}
-
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
 std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2 ? 1 : 0;
@@ -18,6 +13,17 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+// A moment as the whole second the C library converts and the milliseconds into it.
+struct SplitMoment {
+    std::time_t seconds;
+    int millisecond;
+};
+
+SplitMoment split(std::int64_t ms) {
+    const std::int64_t seconds = floorDiv(ms, 1000);
+    return {static_cast<std::time_t>(seconds), static_cast<int>(ms - seconds * 1000)};
 }
 
 LocalDateTime fromTm(const std::tm& tm, int millisecond, int offsetMinutes) {
@@ -37,14 +43,12 @@ LocalDateTime fromTm(const std::tm& tm, int millisecond, int offsetMinutes) {
 }  // namespace
 
 LocalDateTime SystemTimeZone::local(std::int64_t utcMs) const {
-    const std::int64_t seconds = floorDiv(utcMs, 1000);
-    const auto millisecond = static_cast<int>(utcMs - seconds * 1000);
-    const auto time = static_cast<std::time_t>(seconds);
+    const SplitMoment moment = split(utcMs);
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &time);
+    localtime_s(&local, &moment.seconds);
 #else
-    localtime_r(&time, &local);
+    localtime_r(&moment.seconds, &local);
 #endif
     // The offset is what the local wall clock shows minus the moment, both read as UTC.
     const std::int64_t wall =
@@ -52,22 +56,19 @@ LocalDateTime SystemTimeZone::local(std::int64_t utcMs) const {
                       static_cast<unsigned>(local.tm_mday)) *
             86400 +
         local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-    const auto offset = static_cast<int>(floorDiv(wall - seconds, 60));
-    return fromTm(local, millisecond, offset);
+    const auto offset = static_cast<int>(floorDiv(wall - moment.seconds, 60));
+    return fromTm(local, moment.millisecond, offset);
 }
 
 LocalDateTime FixedOffsetTimeZone::local(std::int64_t utcMs) const {
-    const std::int64_t shifted = utcMs + std::int64_t{m_offsetMinutes} * 60'000;
-    const std::int64_t seconds = floorDiv(shifted, 1000);
-    const auto millisecond = static_cast<int>(shifted - seconds * 1000);
-    const auto time = static_cast<std::time_t>(seconds);
-    std::tm utc{};
+    const SplitMoment moment = split(utcMs + std::int64_t{m_offsetMinutes} * 60'000);
+    std::tm shifted{};
 #ifdef _WIN32
-    gmtime_s(&utc, &time);
+    gmtime_s(&shifted, &moment.seconds);
 #else
-    gmtime_r(&time, &utc);
+    gmtime_r(&moment.seconds, &shifted);
 #endif
-    return fromTm(utc, millisecond, m_offsetMinutes);
+    return fromTm(shifted, moment.millisecond, m_offsetMinutes);
 }
 
 ClockReading SystemClock::read() const {

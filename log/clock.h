@@ -4,6 +4,12 @@
 
 #include "decode/locale_info.h"
 
+/// Division rounding towards minus infinity, so that moments before 1970 split into whole
+/// seconds (or minutes) and a remainder that is never negative.
+constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
 /// A moment as a local calendar date and time, with the zone's offset from UTC at that moment.
 struct LocalDateTime {
     int year = 1970;
